@@ -1,0 +1,18 @@
+#include "link/hid_node.h"
+
+#include "link/hidraw_transport.h"
+#include "link/virtual_hid.h"
+
+std::shared_ptr<HidNode> OpenHidNode(const std::string& node, bool readAccess, bool writeAccess) {
+    if (node.rfind(kVirtualNodePrefix, 0) == 0)
+        return VirtualHidBus::Instance().Open(node, readAccess, writeAccess);
+    if (node.rfind(kHidrawNodePrefix, 0) == 0) return OpenHidrawNode(node, readAccess, writeAccess);
+    return nullptr;
+}
+
+bool ListHidNodes(std::vector<HidNodeInfo>& nodes) {
+    nodes.clear();
+    if (!ListHidrawNodes(nodes)) return false;
+    VirtualHidBus::Instance().List(nodes);
+    return true;
+}

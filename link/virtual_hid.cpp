@@ -1,0 +1,246 @@
+#include "link/virtual_hid.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+
+namespace {
+
+class VirtualHandle;
+
+}  // namespace
+
+struct VirtualHidBus::Interface {
+    uint32_t id = 0;
+    VirtualHidSpec spec;
+    std::shared_ptr<VirtualHidResponder> responder;
+    std::mutex responderMutex;  // one report at a time, as a device takes them
+    std::mutex mutex;           // guards handles and removed
+    std::vector<std::weak_ptr<VirtualHandle>> handles;
+    bool removed = false;
+};
+
+namespace {
+
+class VirtualHandle final : public HidNode {
+public:
+    VirtualHandle(std::shared_ptr<VirtualHidBus::Interface> iface, bool readAccess, bool writeAccess)
+        : iface_(std::move(iface)), readAccess_(readAccess), writeAccess_(writeAccess) {}
+
+    bool Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs) override {
+        *bytesRead = 0;
+        if (!readAccess_) return false;
+        std::unique_lock lock(mutex_);
+        auto ready = [this] { return cancelled_ || removed_ || !queue_.empty(); };
+        if (timeoutMs < 0) {
+            cv_.wait(lock, ready);
+        } else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
+            return false;
+        }
+        if (cancelled_ || removed_) return false;
+        const std::vector<uint8_t>& report = queue_.front();
+        const size_t n = std::min(length, report.size());
+        std::copy_n(report.begin(), n, buffer);
+        queue_.pop_front();
+        *bytesRead = n;
+        return true;
+    }
+
+    bool Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs) override {
+        *bytesWritten = 0;
+        if (!writeAccess_ || length == 0 || length > kVirtualMaxReport) return false;
+        if (Stopped()) return false;
+        VirtualWriteResult result = VirtualWriteResult::Accepted;
+        if (iface_->responder) {
+            std::lock_guard serial(iface_->responderMutex);
+            if (Stopped()) return false;
+            result = iface_->responder->OnOutputReport(iface_->id, buffer, length);
+        }
+        if (result == VirtualWriteResult::Stalled) {
+            std::unique_lock lock(mutex_);
+            auto stopped = [this] { return cancelled_ || removed_; };
+            if (timeoutMs < 0) {
+                cv_.wait(lock, stopped);
+            } else {
+                cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), stopped);
+            }
+            return false;
+        }
+        if (result == VirtualWriteResult::Failed) return false;
+        *bytesWritten = length;
+        return true;
+    }
+
+    void Cancel() override {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        cv_.notify_all();
+    }
+
+    uint16_t VendorId() const override { return iface_->spec.vendorId; }
+    uint16_t ProductId() const override { return iface_->spec.productId; }
+    uint16_t VersionNumber() const override { return iface_->spec.versionNumber; }
+    const std::vector<uint8_t>& ReportDescriptor() const override {
+        return iface_->spec.reportDescriptor;
+    }
+    bool Present() const override {
+        std::lock_guard lock(mutex_);
+        return !removed_;
+    }
+
+    bool WantsInput() const { return readAccess_; }
+
+    void Push(const uint8_t* report, size_t length) {
+        std::lock_guard lock(mutex_);
+        if (removed_ || queue_.size() >= kVirtualQueueLimit) return;  // full: the newest is lost
+        queue_.emplace_back(report, report + length);
+        cv_.notify_all();
+    }
+
+    void MarkRemoved() {
+        std::lock_guard lock(mutex_);
+        removed_ = true;
+        cv_.notify_all();
+    }
+
+private:
+    bool Stopped() const {
+        std::lock_guard lock(mutex_);
+        return cancelled_ || removed_;
+    }
+
+    const std::shared_ptr<VirtualHidBus::Interface> iface_;
+    const bool readAccess_;
+    const bool writeAccess_;
+    mutable std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::vector<uint8_t>> queue_;
+    bool cancelled_ = false;
+    bool removed_ = false;
+};
+
+uint32_t ParseVirtualNode(const std::string& node) {
+    const std::string prefix = kVirtualNodePrefix;
+    if (node.compare(0, prefix.size(), prefix) != 0) return 0;
+    const std::string digits = node.substr(prefix.size());
+    if (digits.empty() || digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    return static_cast<uint32_t>(std::stoul(digits));
+}
+
+}  // namespace
+
+VirtualHidBus& VirtualHidBus::Instance() {
+    static VirtualHidBus bus;
+    return bus;
+}
+
+std::string VirtualHidBus::NodeName(uint32_t interfaceId) {
+    return kVirtualNodePrefix + std::to_string(interfaceId);
+}
+
+uint32_t VirtualHidBus::Add(const VirtualHidSpec& spec,
+                            std::shared_ptr<VirtualHidResponder> responder) {
+    auto iface = std::make_shared<Interface>();
+    iface->spec = spec;
+    iface->responder = std::move(responder);
+    {
+        std::lock_guard lock(mutex_);
+        iface->id = nextId_++;
+        interfaces_.push_back(iface);
+    }
+    Notify({VirtualHidEvent::Kind::Added, iface->id, NodeName(iface->id)});
+    return iface->id;
+}
+
+bool VirtualHidBus::Remove(uint32_t interfaceId) {
+    std::shared_ptr<Interface> iface;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = std::find_if(interfaces_.begin(), interfaces_.end(),
+                               [&](const auto& i) { return i->id == interfaceId; });
+        if (it == interfaces_.end()) return false;
+        iface = *it;
+        interfaces_.erase(it);
+    }
+    {
+        std::lock_guard lock(iface->mutex);
+        iface->removed = true;
+        for (auto& weak : iface->handles)
+            if (auto handle = weak.lock()) handle->MarkRemoved();
+        iface->handles.clear();
+    }
+    Notify({VirtualHidEvent::Kind::Removed, interfaceId, NodeName(interfaceId)});
+    return true;
+}
+
+bool VirtualHidBus::SendInput(uint32_t interfaceId, const uint8_t* report, size_t length) {
+    if (length == 0 || length > kVirtualMaxReport) return false;
+    std::shared_ptr<Interface> iface = Find(interfaceId);
+    if (!iface) return false;
+    std::lock_guard lock(iface->mutex);
+    if (iface->removed) return false;
+    std::erase_if(iface->handles, [](const auto& weak) { return weak.expired(); });
+    for (auto& weak : iface->handles) {
+        auto handle = weak.lock();
+        if (handle && handle->WantsInput()) handle->Push(report, length);
+    }
+    return true;
+}
+
+size_t VirtualHidBus::OpenHandleCount(uint32_t interfaceId) const {
+    std::shared_ptr<Interface> iface = Find(interfaceId);
+    if (!iface) return 0;
+    std::lock_guard lock(iface->mutex);
+    return static_cast<size_t>(std::count_if(iface->handles.begin(), iface->handles.end(),
+                                             [](const auto& weak) { return !weak.expired(); }));
+}
+
+void VirtualHidBus::List(std::vector<HidNodeInfo>& nodes) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& iface : interfaces_) {
+        HidNodeInfo info;
+        info.node = NodeName(iface->id);
+        info.vendorId = iface->spec.vendorId;
+        info.productId = iface->spec.productId;
+        info.interfaceNumber = iface->spec.interfaceNumber;
+        info.reportDescriptor = iface->spec.reportDescriptor;
+        nodes.push_back(std::move(info));
+    }
+}
+
+std::shared_ptr<HidNode> VirtualHidBus::Open(const std::string& node, bool readAccess,
+                                             bool writeAccess) {
+    std::shared_ptr<Interface> iface = Find(ParseVirtualNode(node));
+    if (!iface) return nullptr;
+    auto handle = std::make_shared<VirtualHandle>(iface, readAccess, writeAccess);
+    std::lock_guard lock(iface->mutex);
+    if (iface->removed) return nullptr;
+    iface->handles.push_back(handle);
+    return handle;
+}
+
+int VirtualHidBus::Subscribe(Listener listener) {
+    std::lock_guard lock(listenerMutex_);
+    listeners_.emplace_back(nextToken_, std::move(listener));
+    return nextToken_++;
+}
+
+void VirtualHidBus::Unsubscribe(int token) {
+    std::lock_guard lock(listenerMutex_);
+    std::erase_if(listeners_, [token](const auto& l) { return l.first == token; });
+}
+
+std::shared_ptr<VirtualHidBus::Interface> VirtualHidBus::Find(uint32_t interfaceId) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& iface : interfaces_)
+        if (iface->id == interfaceId) return iface;
+    return nullptr;
+}
+
+void VirtualHidBus::Notify(const VirtualHidEvent& event) {
+    std::lock_guard lock(listenerMutex_);
+    for (const auto& [token, listener] : listeners_) listener(event);
+}
