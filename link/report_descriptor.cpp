@@ -274,7 +274,8 @@ private:
 
         f.usages.reserve(local_.usageCount);
         for (const UsageItem& item : local_.items) {
-            for (uint32_t u = item.first; u <= item.last; ++u) f.usages.push_back(u);
+            // Counted loop: a usage of 0xFFFFFFFF must not wrap the counter.
+            for (uint32_t n = 0; n <= item.last - item.first; ++n) f.usages.push_back(item.first + n);
         }
         for (const UsageItem& item : local_.items) {
             const auto page = static_cast<uint16_t>(item.first >> 16);

@@ -38,8 +38,8 @@ void QueryButtons(const HidTopCollection& c, HidReportType type, const HidButton
         // Asking again with one entry too few must report the needed size.
         if (length != 0) {
             uint32_t shorter = length - 1;
-            Check(HidGetUsages(c, type, caps.usagePage, caps.linkCollection, list.data(), &shorter, report.data(),
-                               size) == HIDP_STATUS_BUFFER_TOO_SMALL);
+            Check(HidGetUsages(c, type, caps.usagePage, caps.linkCollection, list.data(), &shorter,
+                               report.data(), size) == HIDP_STATUS_BUFFER_TOO_SMALL);
             Check(shorter >= length);
         }
     }
@@ -55,11 +55,21 @@ void QueryValue(const HidTopCollection& c, HidReportType type, const HidValueCap
     const uint32_t scaledStatus = HidGetScaledUsageValue(c, type, caps.usagePage, caps.linkCollection,
                                                          usage, &scaled, report.data(), size);
     if (status != HIDP_STATUS_SUCCESS) Check(scaledStatus == status);
-    if (scaledStatus == HIDP_STATUS_SUCCESS) {
-        const int64_t lo = caps.physicalMin == 0 && caps.physicalMax == 0 ? caps.logicalMin : caps.physicalMin;
-        const int64_t hi = caps.physicalMin == 0 && caps.physicalMax == 0 ? caps.logicalMax : caps.physicalMax;
-        Check(scaled >= lo && scaled <= hi);
+    if (scaledStatus != HIDP_STATUS_SUCCESS) return;
+    // The usage may be declared by several fields; the scaled value lies within the
+    // physical range of one of them.
+    bool inRange = false;
+    for (const HidValueCaps& v : c.valueCaps[static_cast<size_t>(type)]) {
+        if (v.usagePage != caps.usagePage || usage < v.usageMin || usage > v.usageMax ||
+            v.reportId != report[0]) {
+            continue;
+        }
+        const bool logical = v.physicalMin == 0 && v.physicalMax == 0;
+        const int64_t lo = logical ? v.logicalMin : v.physicalMin;
+        const int64_t hi = logical ? v.logicalMax : v.physicalMax;
+        inRange = inRange || (scaled >= lo && scaled <= hi);
     }
+    Check(inRange);
 }
 
 }  // namespace

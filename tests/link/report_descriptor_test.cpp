@@ -327,6 +327,12 @@ TEST(ReportDescriptorTest, GlobalAndLocalItemRules) {
     EXPECT_EQ(raw, 0x22u);  // second element
 }
 
+TEST(ReportDescriptorTest, HighestExtendedUsageIsOneUsage) {
+    const HidReportDescriptor d = Parse(WithXInput({0x0B, 0xFF, 0xFF, 0xFF, 0xFF}));
+    ASSERT_EQ(d.collections.size(), 1u);
+    EXPECT_EQ(d.collections[0].fields[0].usages, (std::vector<uint32_t>{0xFFFFFFFF, 0x00010030}));
+}
+
 TEST(ReportDescriptorTest, LogicalMaximumSignDependsOnMinimum) {
     struct Case { Bytes items; int32_t min, max; };
     const Case cases[] = {
