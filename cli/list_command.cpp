@@ -1,27 +1,79 @@
 #include "cli/list_command.h"
 
+#include <string>
+#include <vector>
+
+#include <json/json.h>
+
+#include "cli/device_identity.h"
 #include "link/hid_interface.h"
 
-int RunListCommand(std::FILE* out, std::FILE* err) {
+namespace {
+
+std::string DevicesJson(const std::vector<FoundDevice>& devices) {
+    Json::Value list(Json::arrayValue);
+    for (const FoundDevice& d : devices) {
+        Json::Value entry(Json::objectValue);
+        entry["kind"] = d.kind;
+        entry["connection"] = d.connection;
+        entry["vendor_id"] = d.vendorId;
+        entry["product_id"] = d.productId;
+        list.append(entry);
+    }
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "  ";
+    return Json::writeString(writer, list);
+}
+
+const char* ConnectionText(const std::string& connection) {
+    return connection == "both" ? "cable and receiver" : connection.c_str();
+}
+
+}  // namespace
+
+int RunListCommand(std::FILE* out, std::FILE* err, bool json) {
     HidInterface enumerator;
     if (!enumerator.Enumerate()) {
         std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
         return 1;
     }
+    std::vector<ProbedInterface> probed;
+    std::string lines;
     HidInterface probe;
-    size_t listed = 0;
     while (const char* path = enumerator.NextPath()) {
+        char line[512];
         if (!probe.Open(path, true, false, true, false)) {
-            std::fprintf(out, "%-60s (cannot open: no permission?)\n", path);
+            std::snprintf(line, sizeof line, "  %-60s (cannot open: no permission?)\n", path);
+            lines += line;
             continue;
         }
-        std::fprintf(out, "%04x:%04x  mi %u  col %u  page %04x usage %04x  in %u out %u  %s\n",
-                     probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),
-                     probe.CollectionNumber(), probe.UsagePage(), probe.Usage(),
-                     probe.InputReportByteLength(), probe.OutputReportByteLength(), path);
+        probed.push_back({probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),
+                          probe.UsagePage(), probe.Usage()});
+        std::snprintf(line, sizeof line,
+                      "  %04x:%04x  mi %u  col %u  page %04x usage %04x  in %u out %u  %s\n",
+                      probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),
+                      probe.CollectionNumber(), probe.UsagePage(), probe.Usage(),
+                      probe.InputReportByteLength(), probe.OutputReportByteLength(), path);
+        lines += line;
         probe.Close();
-        ++listed;
     }
-    if (enumerator.PathCount() == 0) std::fprintf(out, "no HID interfaces found\n");
+    const std::vector<FoundDevice> devices = IdentifyDevices(probed);
+    if (json) {
+        std::fprintf(out, "%s\n", DevicesJson(devices).c_str());
+        return 0;
+    }
+    if (devices.empty()) {
+        std::fprintf(out, "no supported devices found\n");
+    } else {
+        std::fprintf(out, "Devices:\n");
+        for (const FoundDevice& d : devices)
+            std::fprintf(out, "  %-9s  %-18s  %04x:%04x\n", d.kind.c_str(),
+                         ConnectionText(d.connection), d.vendorId, d.productId);
+    }
+    if (enumerator.PathCount() == 0) {
+        std::fprintf(out, "no HID interfaces found\n");
+    } else {
+        std::fprintf(out, "\nHID interfaces:\n%s", lines.c_str());
+    }
     return 0;
 }

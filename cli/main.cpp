@@ -3,46 +3,93 @@
 #include <cstring>
 #include <string>
 
+#include "cli/global_options.h"
 #include "cli/list_command.h"
+#include "cli/sim_session.h"
+#include "link/debug_trace.h"
 
 namespace {
 
 void PrintHelp(std::FILE* out) {
     std::fputs(
-        "Usage: r730ctl [OPTIONS] COMMAND\n"
+        "Usage: r730ctl [OPTIONS] COMMAND [ARGS]\n"
         "\n"
         "Configures the R730-VXT-1K gaming mouse, its keyboard, mouse pad and headset.\n"
         "\n"
         "Commands:\n"
-        "  list          list the HID interfaces present (an empty list is normal)\n"
+        "  list [--json]        list the supported devices and the HID interfaces present\n"
+        "                       (--json: the devices only, as a JSON array)\n"
         "\n"
         "Options:\n"
-        "  -h, --help    show this help and exit\n"
+        "  --simulate[=LIST]    add simulated devices: LIST of mouse, keyboard, mousepad,\n"
+        "                       headset, comma-separated, each optionally @receiver or\n"
+        "                       @both (mouse and keyboard); default: the four by cable\n"
+        "  --sim-config FILE    simulate the devices a JSON configuration file describes\n"
+        "  --sim-state FILE     load the simulated devices' memory from FILE (when it\n"
+        "                       exists) and save it there at exit\n"
+        "  --trace              write the debug texts and frame traces to stderr\n"
+        "  -h, --help           show this help and exit\n"
         "\n"
         "Environment:\n"
-        "  R730_TRACE    file to append the debug texts and frame traces to ('-': stderr)\n",
+        "  R730_TRACE           file to append the debug texts and frame traces to ('-': stderr)\n",
         out);
+}
+
+int RunCommand(int argc, char** argv, int index) {
+    const std::string command = argv[index];
+    if (command == "help") {
+        PrintHelp(stdout);
+        return 0;
+    }
+    if (command == "list") {
+        bool json = false;
+        for (int i = index + 1; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--json") == 0) {
+                json = true;
+                continue;
+            }
+            std::fprintf(stderr, "r730ctl: list: unknown argument '%s'\n", argv[i]);
+            return 2;
+        }
+        return RunListCommand(stdout, stderr, json);
+    }
+    std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        PrintHelp(stderr);
-        return 2;
+    GlobalOptions options;
+    std::string error;
+    if (const int code = ParseGlobalOptions(argc, argv, options, error); code != 0) {
+        std::fprintf(stderr, "r730ctl: %s\n", error.c_str());
+        return code;
     }
-    const std::string command = argv[1];
-    if (command == "-h" || command == "--help" || command == "help") {
+    if (options.help) {
         PrintHelp(stdout);
         return 0;
     }
-    if (command == "list") {
-        if (argc > 2) {
-            std::fprintf(stderr, "r730ctl: list takes no arguments\n");
-            return 2;
-        }
-        return RunListCommand(stdout, stderr);
+    if (options.commandIndex >= argc) {
+        PrintHelp(stderr);
+        return 2;
     }
-    std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", argv[1]);
-    return 2;
+    if (options.trace) SetDebugTraceTarget("-");
+
+    SimSession session;
+    if (options.sim.Active() && !session.Start(options.sim, options.statePath, error)) {
+        std::fprintf(stderr, "r730ctl: %s\n", error.c_str());
+        return 1;
+    }
+    int code = RunCommand(argc, argv, options.commandIndex);
+    if (!session.Finish(error)) {
+        std::fprintf(stderr, "r730ctl: cannot save the simulated devices' state: %s\n",
+                     error.c_str());
+        if (code == 0) code = 1;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "r730ctl: cannot write the output\n");
+        if (code == 0) code = 1;
+    }
+    return code;
 }

@@ -154,7 +154,9 @@ private:
     int AddUsageItem(const UsageItem& item) {
         const size_t count = (item.last & 0xFFFF) - (item.first & 0xFFFF) + 1u;
         if (local_.usageCount + count > kHidMaxUsagesPerField) return kHidParseTooLarge;
+        if (totalUsages_ + count > kHidMaxUsagesTotal) return kHidParseTooLarge;
         local_.usageCount += count;
+        totalUsages_ += count;
         local_.items.push_back(item);
         return kHidParseOk;
     }
@@ -315,6 +317,7 @@ private:
     size_t collectionCount_ = 0;
     // Fields of the current top-level collection, per report type.
     std::array<size_t, kHidReportTypeCount> fieldCounts_{};
+    size_t totalUsages_ = 0;  // bounds the memory a hostile descriptor can claim
     // Bits used so far in each report, per type and report id, over the whole descriptor.
     std::array<std::array<uint32_t, 256>, kHidReportTypeCount> reportBits_{};
 };

@@ -32,7 +32,8 @@ inline constexpr size_t kHidMaxGlobalStack = 16;
 inline constexpr size_t kHidMaxCollectionDepth = 32;
 inline constexpr size_t kHidMaxCollections = 256;      // all collections, nested ones included
 inline constexpr size_t kHidMaxFields = 256;           // main items per top-level collection and report type
-inline constexpr size_t kHidMaxUsagesPerField = 1024;  // usages after expanding ranges
+inline constexpr size_t kHidMaxUsagesPerField = 0x10000;  // usages after expanding ranges
+inline constexpr size_t kHidMaxUsagesTotal = 0x20000;     // all usage items of a descriptor
 inline constexpr uint32_t kHidMaxReportBits = 4096 * 8;
 inline constexpr uint32_t kHidMaxReportSize = 256;     // bits of one field element
 

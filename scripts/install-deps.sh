@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libudev-dev
+  libudev-dev libjsoncpp-dev
   googletest libgtest-dev libgmock-dev
 )
 

@@ -400,6 +400,21 @@ TEST(ReportDescriptorTest, FieldLimitAppliesPerTopLevelCollection) {
     EXPECT_EQ(d.collections[1].fields.back().bitOffset, 399u * 8);
 }
 
+TEST(ReportDescriptorTest, AcceptsAFullPageUsageRange) {
+    // Consumer collections often declare usages up to 0xFFFF in one array field.
+    const Bytes consumer = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x03, 0x15, 0x00, 0x27, 0xFF, 0xFF,
+                            0x00, 0x00, 0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0};
+    const HidReportDescriptor d = Parse(consumer);
+    ASSERT_EQ(d.collections.size(), 1u);
+    const uint8_t report[3] = {3, 0x03, 0x11};
+    uint16_t usages[1] = {};
+    uint32_t count = 1;
+    EXPECT_EQ(HidGetUsages(d.collections[0], HidReportType::Input, 0x0C, 0, usages, &count, report, 3),
+              HIDP_STATUS_SUCCESS);
+    ASSERT_EQ(count, 1u);
+    EXPECT_EQ(usages[0], 0x1103);
+}
+
 TEST(ReportDescriptorTest, RejectsBrokenDescriptors) {
     const Bytes open = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01};
     const Bytes button8 = {0x75, 0x08, 0x95, 0x01};
@@ -430,7 +445,13 @@ TEST(ReportDescriptorTest, RejectsBrokenDescriptors) {
         {"report longer than 4096 bytes",
          Concat({open, {0x75, 0x08, 0x96, 0x00, 0x08, 0x81, 0x02, 0x81, 0x02, 0x81, 0x02}, {0xC0}}),
          kHidParseTooLarge},
-        {"huge usage range", Concat({open, {0x19, 0x00, 0x2A, 0xFF, 0xFF}, button8, {0x81, 0x00, 0xC0}}),
+        {"more usages than a field may have",
+         Concat({open, {0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x19, 0x00, 0x2A, 0xFF, 0xFF}, button8,
+                 {0x81, 0x00, 0xC0}}),
+         kHidParseTooLarge},
+        {"more usages than a descriptor may have",
+         Concat({open, Repeat({0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x75, 0x08, 0x95, 0x01, 0x81, 0x00}, 3),
+                 {0xC0}}),
          kHidParseTooLarge},
         {"too many fields", Concat({open, button8, Repeat({0x81, 0x02}, kHidMaxFields + 1), {0xC0}}),
          kHidParseTooLarge},

@@ -1,0 +1,287 @@
+// r730ctl: device identification, the list command and the global options,
+// against the simulated devices (in this process and through the program).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include <json/json.h>
+
+#include "cli/device_identity.h"
+#include "cli/list_command.h"
+#include "sim/sim_world.h"
+#include "tests/cli/run_program.h"
+
+namespace {
+
+struct Expected {
+    std::string kind, connection;
+    int vendorId, productId;
+    bool operator==(const Expected&) const = default;
+};
+
+void PrintTo(const Expected& e, std::ostream* os) {
+    *os << e.kind << "/" << e.connection << "/" << std::hex << e.vendorId << ":" << e.productId;
+}
+
+std::vector<Expected> Summary(const std::vector<FoundDevice>& devices) {
+    std::vector<Expected> out;
+    for (const FoundDevice& d : devices)
+        out.push_back({d.kind, d.connection, d.vendorId, d.productId});
+    return out;
+}
+
+// The JSON array r730ctl prints, as rows; fails the test when it is not one.
+std::vector<Expected> ParseList(const std::string& text) {
+    Json::Value root;
+    std::istringstream in(text);
+    std::string errors;
+    EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &root, &errors))
+        << errors << text;
+    EXPECT_TRUE(root.isArray()) << text;
+    std::vector<Expected> rows;
+    for (const Json::Value& d : root) {
+        EXPECT_EQ(d.size(), 4u) << d;
+        EXPECT_TRUE(d["vendor_id"].isInt() && d["product_id"].isInt()) << d;
+        rows.push_back({d["kind"].asString(), d["connection"].asString(), d["vendor_id"].asInt(),
+                        d["product_id"].asInt()});
+    }
+    return rows;
+}
+
+const std::vector<Expected> kAllFourByCable = {{"mouse", "cable", 0x320F, 0x226E},
+                                               {"keyboard", "cable", 0x320F, 0x0000},
+                                               {"mousepad", "cable", 0x320F, 0x1004},
+                                               {"headset", "cable", 0x0C76, 0x1630}};
+
+// ---- identification ----
+
+TEST(DeviceIdentity, CommandInterfacesGroupIntoDevices) {
+    const ProbedInterface mouseCable{0x320F, 0x226E, 1, 0xFF1C, 0x92};
+    const ProbedInterface mouseRadio{0x320F, 0x226F, 1, 0xFF1C, 0x92};
+    const ProbedInterface keyboard{0x320F, 0x0000, 1, 0xFF1C, 0x92};
+    const ProbedInterface pad{0x320F, 0x1004, 1, 0xFF1C, 0x92};
+    const ProbedInterface headset{0x0C76, 0x1630, 3, 0x000C, 0x01};
+    const ProbedInterface mouseCompanion{0x320F, 0x226E, 0, 0x000C, 0x01};
+    const ProbedInterface mouseKeys{0x320F, 0x226E, 1, 0x0001, 0x06};
+    const ProbedInterface headsetOther{0x0C76, 0x1630, 0, 0x000C, 0x01};
+    const ProbedInterface stranger{0x320F, 0x9999, 1, 0xFF1C, 0x92};
+    const struct {
+        const char* name;
+        std::vector<ProbedInterface> interfaces;
+        std::vector<Expected> expected;
+    } cases[] = {
+        {"nothing", {}, {}},
+        {"only other collections", {mouseCompanion, mouseKeys, headsetOther, stranger}, {}},
+        {"all four, any order",
+         {headset, mouseKeys, pad, keyboard, mouseCompanion, mouseCable},
+         kAllFourByCable},
+        {"mouse both ways", {mouseRadio, mouseCable}, {{"mouse", "both", 0x320F, 0x226E}}},
+        {"mouse by radio", {mouseRadio}, {{"mouse", "receiver", 0x320F, 0x226F}}},
+        {"keyboard twice", {keyboard, keyboard}, {{"keyboard", "both", 0x320F, 0x0000}}},
+        {"keyboard three times",
+         {keyboard, keyboard, keyboard},
+         {{"keyboard", "both", 0x320F, 0}, {"keyboard", "cable", 0x320F, 0}}},
+        {"two mice, one receiver",
+         {mouseCable, mouseRadio, mouseCable},
+         {{"mouse", "both", 0x320F, 0x226E}, {"mouse", "cable", 0x320F, 0x226E}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Summary(IdentifyDevices(c.interfaces)), c.expected);
+    }
+}
+
+// ---- the list command in this process ----
+
+struct Captured {
+    int code = -1;
+    std::string out, err;
+};
+
+Captured RunList(bool json) {
+    char* outText = nullptr;
+    char* errText = nullptr;
+    size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outText, &outSize);
+    std::FILE* err = open_memstream(&errText, &errSize);
+    Captured c;
+    if (out && err) c.code = RunListCommand(out, err, json);
+    if (out) std::fclose(out);
+    if (err) std::fclose(err);
+    c.out = outText ? outText : "";
+    c.err = errText ? errText : "";
+    std::free(outText);
+    std::free(errText);
+    return c;
+}
+
+std::vector<SimDeviceSpec> Specs(const char* list) {
+    std::vector<SimDeviceSpec> specs;
+    std::string error;
+    EXPECT_TRUE(ParseSimulateList(list, specs, error)) << error;
+    return specs;
+}
+
+TEST(ListCommand, JsonNamesEachSimulatedDeviceOnce) {
+    const struct {
+        const char* list;
+        std::vector<Expected> expected;
+    } cases[] = {
+        {"mouse,keyboard,mousepad,headset", kAllFourByCable},
+        {"headset,mousepad,keyboard,mouse", kAllFourByCable},
+        {"mouse@both", {{"mouse", "both", 0x320F, 0x226E}}},
+        {"mouse@receiver,keyboard@both",
+         {{"mouse", "receiver", 0x320F, 0x226F}, {"keyboard", "both", 0x320F, 0x0000}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        SimWorld world(Specs(c.list));
+        ASSERT_TRUE(world.PlugAll());
+        const Captured run = RunList(true);
+        EXPECT_EQ(run.code, 0);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(ParseList(run.out), c.expected);
+    }
+    const Captured none = RunList(true);  // every world is gone again
+    EXPECT_EQ(ParseList(none.out), std::vector<Expected>{});
+}
+
+TEST(ListCommand, HumanOutputNamesDevicesThenInterfaces) {
+    const Captured none = RunList(false);
+    EXPECT_EQ(none.code, 0);
+    EXPECT_NE(none.out.find("no supported devices found"), std::string::npos) << none.out;
+
+    SimWorld world(Specs("mouse@both,headset"));
+    ASSERT_TRUE(world.PlugAll());
+    const Captured run = RunList(false);
+    EXPECT_EQ(run.code, 0);
+    const size_t mouse = run.out.find("mouse      cable and receiver  320f:226e\n");
+    const size_t headset = run.out.find("headset    cable               0c76:1630\n");
+    const size_t interfaces = run.out.find("HID interfaces:");
+    ASSERT_NE(mouse, std::string::npos) << run.out;
+    ASSERT_NE(headset, std::string::npos) << run.out;
+    ASSERT_NE(interfaces, std::string::npos) << run.out;
+    EXPECT_LT(headset, interfaces);
+    EXPECT_NE(run.out.find("320f:226f  mi 1  col 2  page ff1c usage 0092  in 64 out 64  virtual:"),
+              std::string::npos)
+        << run.out;
+}
+
+// ---- the program ----
+
+ProgramRun Ctl(const std::vector<std::string>& args) {
+    return RunProgram(R730CTL, args);
+}
+
+TEST(R730ctl, SimulatedDevicesAreListed) {
+    ProgramRun run = Ctl({"--simulate", "list", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ParseList(run.out), kAllFourByCable);
+
+    run = Ctl({"--simulate=mouse@both", "list", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"mouse", "both", 0x320F, 0x226E}}));
+
+    TempFolder folder;
+    WriteWholeFile(
+        folder.File("c.json"),
+        R"({"devices": [{"kind": "keyboard", "connection": "both"}, {"kind": "headset"}]})");
+    run = Ctl({"--sim-config", folder.File("c.json"), "list", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"keyboard", "both", 0x320F, 0},
+                                                         {"headset", "cable", 0x0C76, 0x1630}}));
+    run = Ctl({"list", "--json"});  // without --simulate no device is made up
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ParseList(run.out), std::vector<Expected>{});
+}
+
+TEST(R730ctl, WrongUseIsRefusedWithAMessage) {
+    TempFolder folder;
+    WriteWholeFile(folder.File("bad.json"),
+                   R"({"devices": [{"kind": "mousepad", "phone_type": 9}]})");
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string message;
+    } cases[] = {
+        {{}, 2, "Usage: r730ctl"},
+        {{"--simulate"}, 2, "Usage: r730ctl"},
+        {{"--simulate=mousepad@receiver", "list"}, 2, "mousepad has no receiver"},
+        {{"--simulate=", "list"}, 2, "--simulate: empty device list"},
+        {{"--sim-state", folder.File("s.json"), "list"},
+         2,
+         "--sim-state needs --simulate or --sim-config"},
+        {{"--simulate", "--sim-state"}, 2, "--sim-state needs a file name"},
+        {{"--sim-config"}, 2, "--sim-config needs a file name"},
+        {{"--bogus", "list"}, 2, "unknown option '--bogus'"},
+        {{"--simulate", "list", "--xml"}, 2, "unknown argument '--xml'"},
+        {{"--simulate", "frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"--sim-config", folder.File("none.json"), "list"},
+         1,
+         "cannot open " + folder.File("none.json")},
+        {{"--sim-config", folder.File("bad.json"), "list"}, 1, "devices[0].phone_type"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const ProgramRun run = Ctl(c.args);
+        EXPECT_EQ(run.exitCode, c.code);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    const ProgramRun help = Ctl({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--sim-state FILE"), std::string::npos);
+}
+
+// Edits one device's entry of a state file.
+void EditState(const std::string& path, const std::function<void(Json::Value&)>& edit) {
+    Json::Value root;
+    std::istringstream in(ReadWholeFile(path));
+    ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &root, nullptr));
+    edit(root["devices"]);
+    WriteWholeFile(path, Json::writeString(Json::StreamWriterBuilder(), root));
+}
+
+TEST(R730ctl, StateFileCarriesTheDevicesFromRunToRun) {
+    TempFolder folder;
+    const std::string state = folder.File("state.json");
+    ProgramRun run = Ctl({"--simulate=mouse@both,headset", "--sim-state", state, "list"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string settings;
+    EditState(state, [&](Json::Value& devices) {
+        ASSERT_TRUE(devices.isMember("mouse") && devices.isMember("headset"));
+        settings = devices["mouse"]["settings"].asString();
+        ASSERT_GT(settings.size(), 20u);
+        settings.replace(10, 6, "c0ffee");  // as a host's write would have changed it
+        devices["mouse"]["settings"] = settings;
+    });
+
+    // The next run loads what the file holds and saves it back (a run that
+    // skipped the load would have saved the factory memory over it).
+    run = Ctl({"--simulate=mouse@both,headset", "--sim-state=" + state, "list", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EditState(state, [&](Json::Value& devices) {
+        EXPECT_EQ(devices["mouse"]["settings"].asString(), settings);
+    });
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"state.json"});
+
+    // A spoilt state file stops the run and is left as it was.
+    WriteWholeFile(state,
+                   "{\"format\": \"r730-sim-state\", \"version\": 1, \"devices\": {\"mouse\": 5}}");
+    run = Ctl({"--simulate=mouse", "--sim-state", state, "list"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(state + ": devices.mouse must be an object"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadWholeFile(state),
+              "{\"format\": \"r730-sim-state\", \"version\": 1, \"devices\": {\"mouse\": 5}}");
+
+    // A state that cannot be saved makes the run fail after the command ran.
+    run =
+        Ctl({"--simulate=mouse", "--sim-state", folder.File("no/folder/s.json"), "list", "--json"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"mouse", "cable", 0x320F, 0x226E}}));
+    EXPECT_NE(run.err.find("cannot save"), std::string::npos) << run.err;
+}
+
+}  // namespace
