@@ -28,6 +28,7 @@ constexpr uint16_t kHeadsetInterface = 3;
 struct Seen {
     const KnownInterface* row;
     bool receiver;
+    std::string path;
 };
 
 }  // namespace
@@ -53,21 +54,25 @@ std::vector<FoundDevice> IdentifyDevices(const std::vector<ProbedInterface>& int
                                               [&](const Seen& s) { return s.row == row; });
             receiver = before % 2 == 1;
         }
-        seen.push_back({row, receiver});
+        seen.push_back({row, receiver, p.path});
     }
 
     std::vector<FoundDevice> devices;
     for (const char* kind : kKindOrder) {
-        std::vector<const KnownInterface*> cables, receivers;
+        std::vector<const Seen*> cables, receivers;
         for (const Seen& s : seen) {
             if (std::string(s.row->kind) != kind) continue;
-            (s.receiver ? receivers : cables).push_back(s.row);
+            (s.receiver ? receivers : cables).push_back(&s);
         }
         const size_t both = std::min(cables.size(), receivers.size());
         for (size_t i = 0; i < std::max(cables.size(), receivers.size()); ++i) {
-            const KnownInterface* row = i < cables.size() ? cables[i] : receivers[i];
-            const char* connection = i < both ? "both" : (i < cables.size() ? "cable" : "receiver");
-            devices.push_back({kind, connection, row->vendorId, row->productId});
+            const Seen* cable = i < cables.size() ? cables[i] : nullptr;
+            const Seen* receiver = i < receivers.size() ? receivers[i] : nullptr;
+            const KnownInterface* row = cable ? cable->row : receiver->row;
+            const char* connection = i < both ? "both" : (cable ? "cable" : "receiver");
+            devices.push_back({kind, connection, row->vendorId, row->productId,
+                               cable ? cable->path : std::string(),
+                               receiver ? receiver->path : std::string()});
         }
     }
     return devices;

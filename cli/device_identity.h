@@ -14,6 +14,7 @@ struct ProbedInterface {
     uint16_t interfaceNumber = 0;
     uint16_t usagePage = 0;
     uint16_t usage = 0;
+    std::string path;
 };
 
 struct FoundDevice {
@@ -21,6 +22,8 @@ struct FoundDevice {
     std::string connection;  // "cable", "receiver", "both"
     uint16_t vendorId = 0;   // of the cable when connected both ways
     uint16_t productId = 0;
+    std::string cablePath;     // the command interfaces' paths; empty when absent
+    std::string receiverPath;
 };
 
 bool IsCommandInterface(const ProbedInterface& probed);

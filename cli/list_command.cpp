@@ -48,7 +48,7 @@ int RunListCommand(std::FILE* out, std::FILE* err, bool json) {
             continue;
         }
         probed.push_back({probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),
-                          probe.UsagePage(), probe.Usage()});
+                          probe.UsagePage(), probe.Usage(), path});
         std::snprintf(line, sizeof line,
                       "  %04x:%04x  mi %u  col %u  page %04x usage %04x  in %u out %u  %s\n",
                       probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),

@@ -5,6 +5,7 @@
 
 #include "cli/global_options.h"
 #include "cli/list_command.h"
+#include "cli/raw_command.h"
 #include "cli/sim_session.h"
 #include "link/debug_trace.h"
 
@@ -19,6 +20,11 @@ void PrintHelp(std::FILE* out) {
         "Commands:\n"
         "  list [--json]        list the supported devices and the HID interfaces present\n"
         "                       (--json: the devices only, as a JSON array)\n"
+        "  raw [KIND] AREA [--json]\n"
+        "                       read a device's memory through its command frames and\n"
+        "                       print it in hex; KIND: mouse, keyboard, mousepad,\n"
+        "                       headset (default: the first found); AREA: info, status,\n"
+        "                       keytable, ledmap, or settings OFFSET LENGTH\n"
         "\n"
         "Options:\n"
         "  --simulate[=LIST]    add simulated devices: LIST of mouse, keyboard, mousepad,\n"
@@ -53,6 +59,7 @@ int RunCommand(int argc, char** argv, int index) {
         }
         return RunListCommand(stdout, stderr, json);
     }
+    if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;
 }

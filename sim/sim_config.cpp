@@ -70,12 +70,14 @@ bool ReadEntry(const Json::Value& entry, const std::string& where, SimDeviceSpec
             return false;
         }
     }
-    if (entry.isMember("radio_reachable")) {
-        if (!entry["radio_reachable"].isBool()) {
-            error = where + ".radio_reachable must be true or false";
+    for (auto [key, flag] : {std::pair{"radio_reachable", &spec.radioReachable},
+                             std::pair{"realistic_timing", &spec.realisticTiming}}) {
+        if (!entry.isMember(key)) continue;
+        if (!entry[key].isBool()) {
+            error = where + "." + key + " must be true or false";
             return false;
         }
-        spec.radioReachable = entry["radio_reachable"].asBool();
+        *flag = entry[key].asBool();
     }
     SimOptions& o = spec.options;
     struct Field {

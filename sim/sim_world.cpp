@@ -264,8 +264,11 @@ SimWorld::SimWorld(std::vector<SimDeviceSpec> specs) : specs_(std::move(specs)) 
         e.spec = spec;
         e.device = std::make_unique<SimulatedDevice>(spec.kind, spec.options);
         e.device->SetRadioReachable(spec.radioReachable);
-        if (spec.connection != SimDeviceSpec::Cable && SimHasReceiver(spec.kind))
+        e.device->SetRealisticTiming(spec.realisticTiming);
+        if (spec.connection != SimDeviceSpec::Cable && SimHasReceiver(spec.kind)) {
             e.receiver = std::make_unique<SimulatedReceiver>(*e.device);
+            e.receiver->SetRealisticTiming(spec.realisticTiming);
+        }
         entries_.push_back(std::move(e));
     }
 }

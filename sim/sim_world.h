@@ -17,6 +17,7 @@ struct SimDeviceSpec {
     Connection connection = Cable;
     SimOptions options;
     bool radioReachable = true;
+    bool realisticTiming = false;  // about 1 ms per report each way, as a real endpoint
 };
 
 const char* SimConnectionName(SimDeviceSpec::Connection connection);  // "cable", "receiver", "both"

@@ -57,15 +57,15 @@ const std::vector<Expected> kAllFourByCable = {{"mouse", "cable", 0x320F, 0x226E
 // ---- identification ----
 
 TEST(DeviceIdentity, CommandInterfacesGroupIntoDevices) {
-    const ProbedInterface mouseCable{0x320F, 0x226E, 1, 0xFF1C, 0x92};
-    const ProbedInterface mouseRadio{0x320F, 0x226F, 1, 0xFF1C, 0x92};
-    const ProbedInterface keyboard{0x320F, 0x0000, 1, 0xFF1C, 0x92};
-    const ProbedInterface pad{0x320F, 0x1004, 1, 0xFF1C, 0x92};
-    const ProbedInterface headset{0x0C76, 0x1630, 3, 0x000C, 0x01};
-    const ProbedInterface mouseCompanion{0x320F, 0x226E, 0, 0x000C, 0x01};
-    const ProbedInterface mouseKeys{0x320F, 0x226E, 1, 0x0001, 0x06};
-    const ProbedInterface headsetOther{0x0C76, 0x1630, 0, 0x000C, 0x01};
-    const ProbedInterface stranger{0x320F, 0x9999, 1, 0xFF1C, 0x92};
+    const ProbedInterface mouseCable{0x320F, 0x226E, 1, 0xFF1C, 0x92, "mouseCable"};
+    const ProbedInterface mouseRadio{0x320F, 0x226F, 1, 0xFF1C, 0x92, "mouseRadio"};
+    const ProbedInterface keyboard{0x320F, 0x0000, 1, 0xFF1C, 0x92, "keyboard"};
+    const ProbedInterface pad{0x320F, 0x1004, 1, 0xFF1C, 0x92, "pad"};
+    const ProbedInterface headset{0x0C76, 0x1630, 3, 0x000C, 0x01, "headset"};
+    const ProbedInterface mouseCompanion{0x320F, 0x226E, 0, 0x000C, 0x01, "mouseCompanion"};
+    const ProbedInterface mouseKeys{0x320F, 0x226E, 1, 0x0001, 0x06, "mouseKeys"};
+    const ProbedInterface headsetOther{0x0C76, 0x1630, 0, 0x000C, 0x01, "headsetOther"};
+    const ProbedInterface stranger{0x320F, 0x9999, 1, 0xFF1C, 0x92, "stranger"};
     const struct {
         const char* name;
         std::vector<ProbedInterface> interfaces;
@@ -90,6 +90,13 @@ TEST(DeviceIdentity, CommandInterfacesGroupIntoDevices) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Summary(IdentifyDevices(c.interfaces)), c.expected);
     }
+    // Each device keeps the paths of its command interfaces.
+    const std::vector<FoundDevice> found = IdentifyDevices({mouseRadio, keyboard, mouseCable});
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].cablePath, "mouseCable");
+    EXPECT_EQ(found[0].receiverPath, "mouseRadio");
+    EXPECT_EQ(found[1].cablePath, "keyboard");
+    EXPECT_EQ(found[1].receiverPath, "");
 }
 
 // ---- the list command in this process ----
@@ -282,6 +289,63 @@ TEST(R730ctl, StateFileCarriesTheDevicesFromRunToRun) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"mouse", "cable", 0x320F, 0x226E}}));
     EXPECT_NE(run.err.find("cannot save"), std::string::npos) << run.err;
+}
+
+}  // namespace
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(R730ctlRaw, ReadsMemoryThroughTheCommandFrames) {
+    // Through the receiver the information block comes in chunks of 24 and 10 bytes.
+    ProgramRun run = Ctl({"--simulate=mouse@receiver", "--trace", "raw", "info"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("mouse receiver, info, 34 bytes"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0000  aa 55 00 00 00 0b"), std::string::npos) << run.out;
+    EXPECT_EQ(Count(run.err, "命令"), 2u);
+    EXPECT_EQ(Count(run.err, "返回"), 2u);
+    EXPECT_NE(run.err.find("03   18 00 00 00"), std::string::npos);  // 24 bytes at offset 0
+    EXPECT_NE(run.err.find("03   0a 18 00 00"), std::string::npos);  // 10 bytes at offset 24
+
+    run = Ctl({"--simulate=mouse,keyboard", "raw", "keyboard", "ledmap", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    Json::Value v;
+    ASSERT_TRUE(Json::Reader().parse(run.out, v)) << run.out;
+    EXPECT_EQ(v["kind"].asString(), "keyboard");
+    EXPECT_EQ(v["connection"].asString(), "cable");
+    EXPECT_GT(v["length"].asUInt(), 100u);
+    EXPECT_EQ(v["hex"].asString().size(), 2 * v["length"].asUInt());
+
+    run = Ctl({"--simulate=mousepad", "raw", "settings", "0", "45", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_TRUE(Json::Reader().parse(run.out, v)) << run.out;
+    EXPECT_EQ(v["length"].asUInt(), 45u);
+}
+
+TEST(R730ctlRaw, FailuresAndWrongUse) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string message;
+    } cases[] = {
+        {{"--simulate=headset", "raw", "info"}, 1, "the device refused (0xFF)"},
+        {{"--simulate=mouse", "raw", "keyboard", "info"}, 1, "no keyboard found"},
+        {{"--simulate=mouse", "raw", "settings", "0"}, 2, "give OFFSET and LENGTH"},
+        {{"--simulate=mouse", "raw", "eeprom"}, 2, "unknown area 'eeprom'"},
+        {{"--simulate=mouse", "raw"}, 2, "say what to read"},
+        {{"--simulate=mouse", "raw", "settings", "600", "8"}, 1, "the device refused (0xFF)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        const ProgramRun run = Ctl(c.args);
+        EXPECT_EQ(run.exitCode, c.code);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
 }
 
 }  // namespace

@@ -106,6 +106,7 @@ TEST(SimConfig, EveryValueIsReadAndUnknownKeysAreIgnored) {
       "comment": "two devices",
       "devices": [
         { "kind": "mouse", "connection": "both", "radio_reachable": false, "colour": "red",
+          "realistic_timing": true,
           "sensor_id": "0x8925", "key_slots": 9, "macro_capacity": 64, "host_flag": "0x02",
           "battery": 17, "charging": 2, "phone_type": 0, "firmware_version": "0x0131",
           "profiles": 2 },
@@ -119,6 +120,8 @@ TEST(SimConfig, EveryValueIsReadAndUnknownKeysAreIgnored) {
               (std::vector<Listed>{{SimKind::Mouse, C::Both}, {SimKind::MousePad, C::Cable}}));
     const SimOptions& m = specs[0].options;
     EXPECT_FALSE(specs[0].radioReachable);
+    EXPECT_TRUE(specs[0].realisticTiming);
+    EXPECT_FALSE(specs[1].realisticTiming);
     EXPECT_EQ(m.sensorId, 0x8925);
     EXPECT_EQ(m.keySlots, 9);
     EXPECT_EQ(m.macroCapacity, 64);
@@ -172,6 +175,8 @@ TEST(SimConfig, BadValuesAreRefusedWithTheirPlace) {
         {"{\"devices\": [{\"kind\": \"mouse\"}, {\"kind\": \"mouse\"}]}", "mouse is listed twice"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"radio_reachable\": 1}]}",
          "devices[0].radio_reachable"},
+        {"{\"devices\": [{\"kind\": \"mouse\", \"realistic_timing\": \"yes\"}]}",
+         "devices[0].realistic_timing"},
         {"{\"devices\": [{\"kind\": \"mouse\"}, {\"kind\": \"keyboard\", \"battery\": 101}]}",
          "devices[1].battery must be an integer from 0 to 100"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"battery\": -1}]}", "devices[0].battery"},

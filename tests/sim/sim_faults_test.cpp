@@ -116,6 +116,17 @@ TEST_F(SimFaultsTest, DelayedRepliesArriveWithinTheTimeout) {
     EXPECT_EQ(status[0], 85);
 }
 
+TEST_F(SimFaultsTest, RealisticTimingCostsAboutAMillisecondEachWay) {
+    uint8_t status[2] = {};
+    const auto fast = Clock::now();
+    ASSERT_EQ(ReadStatus(link_, status, 2, 0), kResultOk);
+    const auto fastTime = Clock::now() - fast;
+    mouse_.SetRealisticTiming(true);
+    const auto slow = Clock::now();
+    ASSERT_EQ(ReadStatus(link_, status, 2, 0), kResultOk);
+    EXPECT_GE(Clock::now() - slow, fastTime + 2ms);
+}
+
 TEST(SimEvents, ProfileButtonChangesMemoryAndReportsThroughTheCompanion) {
     SimulatedDevice keyboard(SimKind::Keyboard, {});
     SimulatedReceiver receiver(keyboard);
