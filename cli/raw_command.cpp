@@ -16,6 +16,9 @@
 
 namespace {
 
+// The information block names more key slots than a 512-byte table holds.
+constexpr int kTableTooLong = -1000;
+
 struct RawRequest {
     std::string kind;  // empty: the first device found
     std::string what;
@@ -96,6 +99,7 @@ const char* ResultText(int result) {
         case kResultDeviceRefused: return "the device refused (0xFF)";
         case kResultDeviceBusy: return "the device refused (0xFE)";
         case kResultBadBlock: return "no such block";
+        case kTableTooLong: return "the key table would be longer than 512 bytes";
         default: return "failed";
     }
 }
@@ -116,7 +120,7 @@ int ReadArea(DeviceLink& link, const RawRequest& r, const FoundDevice& device, s
     }
     uint8_t info[kInfoBlockSize] = {};
     if (const int result = ReadInfoBlock(link, info); result != kResultOk) return result;
-    if (!link.SetTableLength(info[kInfoKeySlotsByte] * 3u)) return kResultDeviceRefused;
+    if (!link.SetTableLength(info[kInfoKeySlotsByte] * 3u)) return kTableTooLong;
     std::vector<uint8_t> buffer(512, 0);
     const bool keys = r.what == "keytable";
     const int result = keys ? ReadKeyTable(link, buffer.data()) : ReadLedMap(link, buffer.data());

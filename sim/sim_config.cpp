@@ -89,7 +89,7 @@ bool ReadEntry(const Json::Value& entry, const std::string& where, SimDeviceSpec
     static const Field fields[] = {
         {"sensor_id", 0, 0xFFFF, true,
          [](SimOptions& s, long v) { s.sensorId = static_cast<uint16_t>(v); }},
-        {"key_slots", 0, 170, false,
+        {"key_slots", 0, 255, false,
          [](SimOptions& s, long v) { s.keySlots = static_cast<int>(v); }},
         {"macro_capacity", 1, 255, false,
          [](SimOptions& s, long v) { s.macroCapacity = static_cast<uint8_t>(v); }},

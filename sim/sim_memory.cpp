@@ -161,7 +161,7 @@ SimMemory FactoryMemory(SimKind kind, const SimOptions& o) {
 
     switch (kind) {
         case SimKind::Mouse: {
-            const int slots = o.keySlots < 0 ? 11 : std::min(o.keySlots, 170);
+            const int slots = o.keySlots < 0 ? 11 : std::min(o.keySlots, 255);
             m.info[kSimInfoKeySlots] = static_cast<uint8_t>(slots);
             PutU16(&m.info[kSimInfoSensorId], o.sensorId);
             m.info[kSimInfoDpiStep] = 50;
@@ -178,7 +178,7 @@ SimMemory FactoryMemory(SimKind kind, const SimOptions& o) {
         }
         case SimKind::Keyboard: {
             const std::vector<Position> rows = KeyboardPositions();
-            const int slots = o.keySlots < 0 ? static_cast<int>(rows.size()) : std::min(o.keySlots, 170);
+            const int slots = o.keySlots < 0 ? static_cast<int>(rows.size()) : std::min(o.keySlots, 255);
             m.info[kSimInfoKeySlots] = static_cast<uint8_t>(slots);
             for (int s = 0; s < slots && s < static_cast<int>(rows.size()); ++s) {
                 m.keyTable[s * 3] = rows[s].function.category;

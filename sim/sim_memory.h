@@ -32,7 +32,7 @@ inline constexpr size_t kSimHeadsetLightReport = 17;
 // Values a configuration may set; the rest of the memory follows from the kind.
 struct SimOptions {
     uint16_t sensorId = 0x3104;  // mouse
-    int keySlots = -1;           // -1: the kind's factory count
+    int keySlots = -1;           // -1: the kind's factory count; above 170 the table cannot hold them
     uint8_t macroCapacity = 32;  // information byte 18 (× 128 bytes)
     uint8_t hostFlag = 0;        // information byte 7 at the factory
     uint8_t battery = 85;        // percent

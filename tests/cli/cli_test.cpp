@@ -328,6 +328,8 @@ TEST(R730ctlRaw, ReadsMemoryThroughTheCommandFrames) {
 }
 
 TEST(R730ctlRaw, FailuresAndWrongUse) {
+    TempFolder slots;
+    WriteWholeFile(slots.File("c.json"), R"({"devices": [{"kind": "keyboard", "key_slots": 171}]})");
     const struct {
         std::vector<std::string> args;
         int code;
@@ -339,6 +341,7 @@ TEST(R730ctlRaw, FailuresAndWrongUse) {
         {{"--simulate=mouse", "raw", "eeprom"}, 2, "unknown area 'eeprom'"},
         {{"--simulate=mouse", "raw"}, 2, "say what to read"},
         {{"--simulate=mouse", "raw", "settings", "600", "8"}, 1, "the device refused (0xFF)"},
+        {{"--sim-config", slots.File("c.json"), "raw", "keytable"}, 1, "longer than 512 bytes"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));

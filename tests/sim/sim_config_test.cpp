@@ -186,7 +186,7 @@ TEST(SimConfig, BadValuesAreRefusedWithTheirPlace) {
         {"{\"devices\": [{\"kind\": \"mouse\", \"charging\": 3}]}", "devices[0].charging"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"profiles\": 0}]}", "devices[0].profiles"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"profiles\": 5}]}", "devices[0].profiles"},
-        {"{\"devices\": [{\"kind\": \"mouse\", \"key_slots\": 171}]}", "devices[0].key_slots"},
+        {"{\"devices\": [{\"kind\": \"mouse\", \"key_slots\": 256}]}", "devices[0].key_slots"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"macro_capacity\": 0}]}",
          "devices[0].macro_capacity"},
         {"{\"devices\": [{\"kind\": \"mouse\", \"sensor_id\": 65536}]}", "devices[0].sensor_id"},
