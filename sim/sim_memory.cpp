@@ -93,10 +93,11 @@ void FillMouseSettings(SimMemory& m, uint16_t sensor) {
     m.settings[0] = 0;  // active profile
 }
 
-void FillLightSettings(SimMemory& m, size_t stride) {
+// Profile blocks with a breathing effect (`breathing`: the kind's mode number for it).
+void FillLightSettings(SimMemory& m, size_t stride, uint8_t breathing) {
     for (int p = 0; p < m.profiles; ++p) {
         uint8_t* b = m.settings.data() + p * stride;
-        b[1] = 1;  // breathing
+        b[1] = breathing;
         b[2] = 4;
         b[3] = 2;
         b[5] = 1;
@@ -186,17 +187,17 @@ SimMemory FactoryMemory(SimKind kind, const SimOptions& o) {
                 m.keyTable[s * 3 + 2] = rows[s].function.param2;
                 m.ledMap[s] = rows[s].position;  // the LED sits under its key
             }
-            FillLightSettings(m, 25);
+            FillLightSettings(m, 25, 5);
             break;
         }
         case SimKind::MousePad:
             m.info[kSimInfoKeySlots] = 0;
             m.status[5] = o.phoneType;
-            FillLightSettings(m, 64);
+            FillLightSettings(m, 64, 2);
             break;
         case SimKind::Headset:
             m.info[0] = m.info[1] = 0;  // the headset has no information block
-            FillLightSettings(m, 64);
+            FillLightSettings(m, 64, 2);
             break;
     }
     return m;

@@ -1,0 +1,31 @@
+// What a device object asks of its page. The page (a widget in the desktop
+// application) implements it; the command-line tool and the tests give a
+// device no page (NullDeviceView) or one that records what it was asked.
+#pragma once
+
+#include "devices/preview_engine.h"
+
+class DeviceView {
+public:
+    virtual ~DeviceView() = default;
+    // The page has a layout with a "SelectPanel" (key buttons and LED controls).
+    virtual bool HasLayout() const { return false; }
+    // Shows the LED colour records on the LED controls (UI thread).
+    virtual void ShowLedColours(const LedFrame& leds) { (void)leds; }
+    // Shows a function page: page `functionPage` of "device_function_switch";
+    // when keyTab >= 0, page 0 of it and tab `keyTab` of "device_key_function_switch".
+    virtual void ShowFunctionPage(int functionPage, int keyTab) {
+        (void)functionPage;
+        (void)keyTab;
+    }
+    // A new frame differs from the last one shown (any thread): repaint soon.
+    virtual void FrameChanged() {}
+};
+
+// Which page a page type shows on a device of a type.
+struct FunctionPageChoice {
+    int functionPage = 0;
+    int keyTab = -1;  // >= 0: a tab of the key function switch
+    bool operator==(const FunctionPageChoice&) const = default;
+};
+FunctionPageChoice FunctionPageFor(int pageType, int deviceType);
