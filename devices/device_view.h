@@ -20,6 +20,16 @@ public:
     }
     // A new frame differs from the last one shown (any thread): repaint soon.
     virtual void FrameChanged() {}
+    // Someone looks at the frames (the page is shown, or frames are streamed to the
+    // device). While nobody does, the lighting thread keeps its state up to date
+    // only now and then.
+    virtual bool WantsFrames() const { return true; }
+};
+
+// The view of a device without a page.
+class NullDeviceView final : public DeviceView {
+public:
+    bool WantsFrames() const override { return false; }
 };
 
 // Which page a page type shows on a device of a type.

@@ -14,6 +14,11 @@ constexpr uint64_t kPausedWaitMs = 20;       // the light pause is set
 constexpr uint32_t kMaxIdlePasses = 50;      // a still frame is looked at again after 100 ms
 constexpr uint32_t kMaxAnimatedPasses = 8;   // per-pass animations are drawn at least every 16 ms
 constexpr uint32_t kMaxCatchUpPasses = 500;  // after a long stall the thread does not replay it all
+// Frames are published at most this often (20 a second): every pass in
+// between is still computed, so the frames shown are those of a 2 ms tick, but
+// the thread does not wake for frames no one can see.
+constexpr uint64_t kMinFrameIntervalMs = 50;
+constexpr uint64_t kUnwatchedWaitMs = 500;  // nobody looks: catch up twice a second
 
 bool PlaysTableEffect(uint8_t effect) { return effect <= 8 && effect != 5; }
 
@@ -282,8 +287,10 @@ void CZentrelUSBDevice::LightingThreadMain(StopEvent& stop) {
             waitMs = kClosedWaitMs;
         } else if (commandLink_.LightPause()) {
             waitMs = kPausedWaitMs;
+        } else if (!view_->WantsFrames()) {
+            waitMs = kUnwatchedWaitMs;
         } else {
-            waitMs = uint64_t{PassesUntilChange(clock_.NowMs())} * kLightTickMs;
+            waitMs = std::max(uint64_t{PassesUntilChange(clock_.NowMs())} * kLightTickMs, kMinFrameIntervalMs);
         }
         if (stop.WaitFor(waitMs)) break;
         const uint64_t now = clock_.NowMs();

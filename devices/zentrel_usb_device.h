@@ -233,7 +233,7 @@ private:
     LightLibraryLists library_;
     LedFrame published_;  // the last frame the page was told about (ledMutex_)
 
-    DeviceView nullView_;
+    NullDeviceView nullView_;
     DeviceEvents nullEvents_;
     DeviceView* view_ = &nullView_;
     DeviceEvents* events_ = &nullEvents_;

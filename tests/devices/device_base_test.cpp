@@ -44,7 +44,9 @@ class CountingView : public DeviceView {
 public:
     void FrameChanged() override { ++frames; }
     void ShowFunctionPage(int page, int tab) override { shown = {page, tab}; }
+    bool WantsFrames() const override { return watched; }
     std::atomic<int> frames{0};
+    std::atomic<bool> watched{true};
     FunctionPageChoice shown{-9, -9};
 };
 
@@ -236,6 +238,30 @@ TEST(LightingThread, RunsWhileTheLinkIsOpenAndStopsPromptly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     EXPECT_TRUE(trace.Has("MS灯光线程设定退出"));
     EXPECT_TRUE(trace.Has("线程退出：：对象处于激发状态\n"));
+}
+
+TEST(LightingThread, StillOrUnwatchedFramesCostNoRepaints) {
+    for (bool watched : {true, false}) {
+        CountingView view;
+        view.watched = watched;
+        TestDevice pad(kTypeMousePad);
+        pad.SetView(&view);
+        pad.SetLedCount(15);
+        LightInfo l;
+        l.selectItem = watched ? 3 : 1;  // a static frame while watched; spectrum while not
+        l.light = 4;
+        l.speed = 4;
+        l.red = 9;
+        pad.SetLightInfo(l);
+        pad.CommandLink().SetOpened(true);
+        pad.StartLightingThread();
+        std::this_thread::sleep_for(400ms);
+        pad.StopLightingThread();
+        // The static frame is published once; the unwatched spectrum at most at the
+        // thread's slow catch-up pace, not at its 14 ms frame rate.
+        EXPECT_GE(view.frames, watched ? 1 : 0);
+        EXPECT_LE(view.frames, watched ? 1 : 2) << watched;
+    }
 }
 
 TEST(WorkerThreads, AThreadThatDoesNotEndInTimeIsJoinedLater) {
