@@ -59,7 +59,7 @@ bool HidInterface::Enumerate() {
         for (size_t i = 0; i < count; ++i) {
             const auto collection = static_cast<uint16_t>(count == 1 ? 0 : i + 1);
             paths_.push_back(MakeHidPath(info.node, info.vendorId, info.productId,
-                                         info.interfaceNumber, collection));
+                                         info.interfaceNumber, collection, info.instance));
         }
     }
     pathsListed_ = true;

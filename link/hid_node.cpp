@@ -1,5 +1,6 @@
 #include "link/hid_node.h"
 
+#include "link/hid_path.h"
 #include "link/hidraw_transport.h"
 #include "link/virtual_hid.h"
 
@@ -8,6 +9,13 @@ std::shared_ptr<HidNode> OpenHidNode(const std::string& node, bool readAccess, b
         return VirtualHidBus::Instance().Open(node, readAccess, writeAccess);
     if (node.rfind(kHidrawNodePrefix, 0) == 0) return OpenHidrawNode(node, readAccess, writeAccess);
     return nullptr;
+}
+
+bool HidPathPresent(const std::string& path) {
+    const std::string node(HidPathNode(path));
+    if (node.rfind(kVirtualNodePrefix, 0) == 0) return VirtualHidBus::Instance().Contains(node);
+    if (node.rfind(kHidrawNodePrefix, 0) == 0) return HidrawNodePresent(node, HidPathInstance(path));
+    return false;
 }
 
 bool ListHidNodes(std::vector<HidNodeInfo>& nodes) {

@@ -17,6 +17,9 @@ struct HidNodeInfo {
     uint16_t productId = 0;
     uint16_t interfaceNumber = 0;
     std::vector<uint8_t> reportDescriptor;
+    // What tells this device apart from a later one on the same node (the HID
+    // device's name in sysfs, "0003:320F:226E.0005"); empty for virtual nodes.
+    std::string instance;
 };
 
 // An opened node. Reports are raw, as hidraw moves them: the first byte is
@@ -43,6 +46,10 @@ public:
 
 // Opens a node by its node string; null when absent or access is refused.
 std::shared_ptr<HidNode> OpenHidNode(const std::string& node, bool readAccess, bool writeAccess);
+
+// True while the interface a path names is still there: the same device on
+// the same node (a node number given to a new device does not count).
+bool HidPathPresent(const std::string& path);
 
 // Lists the nodes of every transport (hidraw first, then virtual ones).
 // Returns false when the platform enumeration itself failed.

@@ -5,7 +5,8 @@
 #include <cstdio>
 
 std::string MakeHidPath(std::string_view node, uint16_t vendorId, uint16_t productId,
-                        uint16_t interfaceNumber, uint16_t collectionNumber) {
+                        uint16_t interfaceNumber, uint16_t collectionNumber,
+                        std::string_view instance) {
     char ids[64];
     std::snprintf(ids, sizeof ids, "#vid_%04x&pid_%04x&mi_%02x", vendorId, productId,
                   interfaceNumber);
@@ -16,7 +17,16 @@ std::string MakeHidPath(std::string_view node, uint16_t vendorId, uint16_t produ
         std::snprintf(col, sizeof col, "&col%02x", collectionNumber);
         path += col;
     }
+    if (!instance.empty()) {
+        path += "&hid_";
+        path += instance;
+    }
     return path;
+}
+
+std::string HidPathInstance(std::string_view path) {
+    const size_t at = path.rfind("&hid_");
+    return at == std::string_view::npos ? std::string() : std::string(path.substr(at + 5));
 }
 
 uint16_t HidPathNumber(std::string_view path, std::string_view key) {

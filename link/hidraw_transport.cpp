@@ -195,11 +195,25 @@ bool ListHidrawNodes(std::vector<HidNodeInfo>& nodes) {
         if (!ParseHidId(udev_device_get_property_value(hid, "HID_ID"), info.vendorId, info.productId))
             continue;
         info.interfaceNumber = InterfaceNumberOf(dev.get(), hid);
+        if (const char* name = udev_device_get_sysname(hid)) info.instance = name;
         const std::string descriptorPath = std::string(udev_device_get_syspath(hid)) + "/report_descriptor";
         if (!ReadFileBytes(descriptorPath, info.reportDescriptor)) continue;
         nodes.push_back(std::move(info));
     }
     return true;
+}
+
+bool HidrawNodePresent(const std::string& node, const std::string& instance) {
+    struct stat st {};
+    if (stat(node.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    if (instance.empty()) return true;
+    UdevPtr<udev> u(udev_new());
+    if (!u) return true;  // cannot tell: the node is there
+    UdevPtr<udev_device> dev(udev_device_new_from_devnum(u.get(), 'c', st.st_rdev));
+    if (!dev) return false;
+    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(dev.get(), "hid", nullptr);
+    const char* name = hid ? udev_device_get_sysname(hid) : nullptr;
+    return name && instance == name;
 }
 
 std::shared_ptr<HidNode> OpenHidrawNode(const std::string& node, bool readAccess, bool writeAccess) {

@@ -14,5 +14,8 @@ inline constexpr const char* kHidrawNodePrefix = "/dev/";
 // Appends the hidraw nodes present now. False when udev could not be queried.
 bool ListHidrawNodes(std::vector<HidNodeInfo>& nodes);
 
+// The node exists and belongs to the HID device `instance` (any, when empty).
+bool HidrawNodePresent(const std::string& node, const std::string& instance);
+
 std::shared_ptr<HidNode> OpenHidrawNode(const std::string& node, bool readAccess,
                                         bool writeAccess);

@@ -19,6 +19,7 @@ struct VirtualHidBus::Interface {
     std::mutex mutex;           // guards handles and removed
     std::vector<std::weak_ptr<VirtualHandle>> handles;
     bool removed = false;
+    bool openRefused = false;
 };
 
 namespace {
@@ -190,6 +191,18 @@ bool VirtualHidBus::SendInput(uint32_t interfaceId, const uint8_t* report, size_
     return true;
 }
 
+void VirtualHidBus::SetOpenRefused(uint32_t interfaceId, bool refused) {
+    std::shared_ptr<Interface> iface = Find(interfaceId);
+    if (!iface) return;
+    std::lock_guard lock(iface->mutex);
+    iface->openRefused = refused;
+}
+
+bool VirtualHidBus::Contains(const std::string& node) const {
+    const uint32_t id = ParseVirtualNode(node);
+    return id != 0 && Find(id) != nullptr;
+}
+
 size_t VirtualHidBus::OpenHandleCount(uint32_t interfaceId) const {
     std::shared_ptr<Interface> iface = Find(interfaceId);
     if (!iface) return 0;
@@ -217,7 +230,7 @@ std::shared_ptr<HidNode> VirtualHidBus::Open(const std::string& node, bool readA
     if (!iface) return nullptr;
     auto handle = std::make_shared<VirtualHandle>(iface, readAccess, writeAccess);
     std::lock_guard lock(iface->mutex);
-    if (iface->removed) return nullptr;
+    if (iface->removed || iface->openRefused) return nullptr;
     iface->handles.push_back(handle);
     return handle;
 }

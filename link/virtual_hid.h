@@ -63,6 +63,10 @@ public:
     // Queues an input report on every open handle. False when the interface is gone
     // or the report is empty or too long.
     bool SendInput(uint32_t interfaceId, const uint8_t* report, size_t length);
+    // Makes opens of an interface fail (as a node without permission does).
+    void SetOpenRefused(uint32_t interfaceId, bool refused);
+    // True while the interface a node string names is on the bus.
+    bool Contains(const std::string& node) const;
     // Number of handles open on an interface (0 when unknown).
     size_t OpenHandleCount(uint32_t interfaceId) const;
 

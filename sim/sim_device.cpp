@@ -34,11 +34,11 @@ bool SimConnection::Plug(uint16_t version) {
     VirtualHidBus& bus = VirtualHidBus::Instance();
     VirtualHidSpec command{vendor_, product_, version, SimCommandInterface(kind_),
                            SimCommandNodeDescriptor(kind_)};
+    commandId_ = bus.Add(command, port_);
     if (kind_ != SimKind::Headset) {
         VirtualHidSpec companion{vendor_, product_, version, 0, SimCompanionNodeDescriptor(kind_)};
         companionId_ = bus.Add(companion, nullptr);
     }
-    commandId_ = bus.Add(command, port_);
     return true;
 }
 
