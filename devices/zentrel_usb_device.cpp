@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include <json/json.h>
+
 #include "devices/device_types.h"
 #include "devices/light_tables.h"
 #include "link/debug_trace.h"
 #include "link/device_commands.h"
+#include "profiles/data_folders.h"
+#include "profiles/json_file_util.h"
 
 namespace {
 
@@ -73,6 +77,21 @@ void CZentrelUSBDevice::SetLedCount(size_t count) {
     std::lock_guard lock(overlayLock_);
     overlays_.clear();
     overlayState_ = OverlayState{};
+}
+
+std::string CZentrelUSBDevice::ProfileFolder() const {
+    int result = 0;
+    std::string folder = DeviceFolder(folderName_, &result);
+    if (result != 0) DebugTrace("cannot create the device folder " + folder);
+    return folder;
+}
+
+std::string CZentrelUSBDevice::DefaultDataFolder() const { return ::DefaultDataFolder(); }
+
+void CZentrelUSBDevice::LoadLightLibraryFiles() {
+    const Json::Value defaults = CJsonFileUtil::ReadJsonFile(DefaultDataFolder() + "default_light.json");
+    const Json::Value library = CJsonFileUtil::ReadJsonFile(ProfileFolder() + libraryName_ + ".config");
+    LoadLightLibrary(defaults, library, libraryRow_, library_);
 }
 
 void CZentrelUSBDevice::SetLightControl(bool on) {

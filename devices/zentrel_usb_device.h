@@ -61,6 +61,14 @@ public:
     void SetView(DeviceView* view) { view_ = view ? view : &nullView_; }
     void SetEvents(DeviceEvents* events) { events_ = events ? events : &nullEvents_; }
 
+    // The user's folder of this device (created when missing) and the folder of
+    // the shipped default data.
+    std::string ProfileFolder() const;
+    std::string DefaultDataFolder() const;
+    // Reads "default_light.json" and the device's library file into the
+    // library lists (the device's row of each).
+    void LoadLightLibraryFiles();
+
     // ---- light control (command 28) ----
     void SetLightControl(bool on);
     bool LightControl() const { return lightControl_; }

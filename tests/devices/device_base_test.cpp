@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <json/json.h>
 #include <thread>
 
@@ -174,6 +176,30 @@ TEST(LightLibrary, RowsFillTheListsAndModesMapToEffects) {
     LoadLightLibrary(Json::Value("text"), Json::Value(42), 1, lists);
     EXPECT_EQ(lists.effectNames.size(), 11u);
     EXPECT_EQ(lists.customNames.size(), 1u);
+}
+
+TEST(LightLibrary, TheShippedDefaultsAndTheUsersLibraryFileAreRead) {
+    char folder[] = "/tmp/r730-library-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    setenv("XDG_DATA_HOME", folder, 1);
+    TestDevice mouse(kTypeMouse);
+    mouse.SetFolderName("mouse");
+    mouse.SetLibraryName("ozmar_light");
+    mouse.SetLibraryRow(1);
+    const std::string deviceFolder = mouse.ProfileFolder();
+    EXPECT_EQ(deviceFolder, std::string(folder) + "/R730-VXT-1K Gaming Mouse/mouse/");
+    {
+        std::ofstream library(deviceFolder + "ozmar_light.config");
+        library << R"({"LightInfo": [[], [{"LightName": "Aurora", "Guid": "a1"}]]})";
+    }
+    mouse.LoadLightLibraryFiles();
+    const LightLibraryLists& lists = mouse.Library();
+    ASSERT_EQ(lists.effectNames.size(), 11u);  // the mouse's row of the shipped file
+    EXPECT_EQ(lists.effectNames[3], "Spectrum");
+    EXPECT_EQ(MapDeviceMode(lists, 3), 3);
+    EXPECT_EQ(lists.customNames, std::vector<std::string>{"Aurora"});
+    unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(LightingThread, BatchedPassesDrawWhatSinglePassesDraw) {
