@@ -18,6 +18,14 @@ public:
         (void)functionPage;
         (void)keyTab;
     }
+    // The device's settings changed: show them again (UI thread).
+    virtual void SettingsChanged() {}
+    // A battery record for the power display (6 bytes: charge %, charging state,
+    // -, through the receiver, -, phone type).
+    virtual void ShowStatus(const uint8_t* record, size_t length) {
+        (void)record;
+        (void)length;
+    }
     // A new frame differs from the last one shown (any thread): repaint soon.
     virtual void FrameChanged() {}
     // Someone looks at the frames (the page is shown, or frames are streamed to the
