@@ -422,6 +422,7 @@ uint32_t CZentrelMouseDevice::MainEffectPassesUntilChange(uint64_t nowMs) {
         std::lock_guard lock(lightDataLock_);
         return CustomPassesUntilChange(runner_, customSteps_, LightState().speed, nowMs, kLightTickMs);
     }
+    if (MouseEffectIsSteady(kind)) return 50;  // the same frame every time
     const uint8_t threshold = TicksOf(MirrorSpeed());
     return tickCounter_ + 1u >= threshold ? 1u : static_cast<uint32_t>(threshold - tickCounter_);
 }
