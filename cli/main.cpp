@@ -4,7 +4,9 @@
 #include <string>
 
 #include "cli/global_options.h"
+#include "cli/interfaces_command.h"
 #include "cli/list_command.h"
+#include "cli/monitor_command.h"
 #include "cli/raw_command.h"
 #include "cli/sim_session.h"
 #include "link/debug_trace.h"
@@ -18,8 +20,19 @@ void PrintHelp(std::FILE* out) {
         "Configures the R730-VXT-1K gaming mouse, its keyboard, mouse pad and headset.\n"
         "\n"
         "Commands:\n"
-        "  list [--json]        list the supported devices and the HID interfaces present\n"
-        "                       (--json: the devices only, as a JSON array)\n"
+        "  list [--json]        list the supported devices present (one per mouse or\n"
+        "                       keyboard, by cable, receiver or both), then every HID\n"
+        "                       interface of the machine; --json: the devices only, as\n"
+        "                       a JSON array of kind, connection, vendor_id, product_id\n"
+        "  interfaces [--json]  list the supported interfaces found and the entries they\n"
+        "                       take in the interface list (index, ids, interface and\n"
+        "                       collection numbers, type, role, usage page and usage,\n"
+        "                       path); --json: as a JSON array\n"
+        "  monitor [--for SECONDS]\n"
+        "                       print, as they happen, the supported interfaces that\n"
+        "                       arrive (+) and leave (-) and the connection switches of\n"
+        "                       a mouse or keyboard (~), until Ctrl-C or SIGTERM or, with\n"
+        "                       --for, until SECONDS have passed\n"
         "  raw [KIND] AREA [--json]\n"
         "                       read a device's memory through its command frames and\n"
         "                       print it in hex; KIND: mouse, keyboard, mousepad,\n"
@@ -41,24 +54,32 @@ void PrintHelp(std::FILE* out) {
         out);
 }
 
+// The arguments of a command that takes only --json; false after a message.
+bool TakeJsonFlag(int argc, char** argv, int first, const std::string& command, bool& json) {
+    for (int i = first; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0) {
+            json = true;
+            continue;
+        }
+        std::fprintf(stderr, "r730ctl: %s: unknown argument '%s'\n", command.c_str(), argv[i]);
+        return false;
+    }
+    return true;
+}
+
 int RunCommand(int argc, char** argv, int index) {
     const std::string command = argv[index];
     if (command == "help") {
         PrintHelp(stdout);
         return 0;
     }
-    if (command == "list") {
+    if (command == "list" || command == "interfaces") {
         bool json = false;
-        for (int i = index + 1; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--json") == 0) {
-                json = true;
-                continue;
-            }
-            std::fprintf(stderr, "r730ctl: list: unknown argument '%s'\n", argv[i]);
-            return 2;
-        }
-        return RunListCommand(stdout, stderr, json);
+        if (!TakeJsonFlag(argc, argv, index + 1, command, json)) return 2;
+        return command == "list" ? RunListCommand(stdout, stderr, json)
+                                 : RunInterfacesCommand(stdout, stderr, json);
     }
+    if (command == "monitor") return RunMonitorCommand(argc, argv, index + 1, stdout, stderr);
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;

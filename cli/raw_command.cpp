@@ -2,16 +2,15 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include <json/json.h>
 
-#include "cli/device_identity.h"
+#include "cli/device_kinds.h"
+#include "cli/discovery_session.h"
 #include "link/device_commands.h"
 #include "link/device_link.h"
-#include "link/hid_interface.h"
 #include "link/result_codes.h"
 
 namespace {
@@ -26,10 +25,6 @@ struct RawRequest {
     long length = 0;
     bool json = false;
 };
-
-bool IsKind(const std::string& s) {
-    return s == "mouse" || s == "keyboard" || s == "mousepad" || s == "headset";
-}
 
 bool ParseNumber(const char* text, long max, long& value) {
     char* end = nullptr;
@@ -47,7 +42,7 @@ int ParseRequest(int argc, char** argv, int first, RawRequest& r, std::string& e
         }
     }
     size_t at = 0;
-    if (at < words.size() && IsKind(words[at])) r.kind = words[at++];
+    if (at < words.size() && IsKindName(words[at])) r.kind = words[at++];
     if (at >= words.size()) {
         error = "raw: say what to read: info, status, keytable, ledmap or settings OFFSET LENGTH";
         return 2;
@@ -71,24 +66,11 @@ int ParseRequest(int argc, char** argv, int first, RawRequest& r, std::string& e
     return 0;
 }
 
-bool FindDevice(const std::string& kind, FoundDevice& found) {
-    HidInterface enumerator;
-    if (!enumerator.Enumerate()) return false;
-    std::vector<ProbedInterface> probed;
-    HidInterface probe;
-    while (const char* path = enumerator.NextPath()) {
-        if (!probe.Open(path, true, false, true, false)) continue;
-        probed.push_back({probe.VendorId(), probe.ProductId(), probe.InterfaceNumber(),
-                          probe.UsagePage(), probe.Usage(), path});
-        probe.Close();
-    }
-    for (const FoundDevice& d : IdentifyDevices(probed)) {
-        if (kind.empty() || d.kind == kind) {
-            found = d;
-            return true;
-        }
-    }
-    return false;
+// The first device of the kind (any kind when empty); null when there is none.
+const SessionDevice* FindDevice(const std::vector<SessionDevice>& devices, const std::string& kind) {
+    for (const SessionDevice& d : devices)
+        if (kind.empty() || d.kind == kind) return &d;
+    return nullptr;
 }
 
 const char* ResultText(int result) {
@@ -105,7 +87,7 @@ const char* ResultText(int result) {
 }
 
 // Reads the information block first when the area's length follows from it.
-int ReadArea(DeviceLink& link, const RawRequest& r, const FoundDevice& device, std::vector<uint8_t>& data) {
+int ReadArea(DeviceLink& link, const RawRequest& r, const SessionDevice& device, std::vector<uint8_t>& data) {
     if (r.what == "info") {
         data.assign(kInfoBlockSize, 0);
         return ReadInfoBlock(link, data.data());
@@ -137,7 +119,7 @@ void PrintHex(std::FILE* out, const std::vector<uint8_t>& data, long base) {
     }
 }
 
-void PrintJson(std::FILE* out, const RawRequest& r, const FoundDevice& d, bool viaReceiver,
+void PrintJson(std::FILE* out, const RawRequest& r, const SessionDevice& d, bool viaReceiver,
                const std::vector<uint8_t>& data) {
     Json::Value v(Json::objectValue);
     v["kind"] = d.kind;
@@ -166,26 +148,26 @@ int RunRawCommand(int argc, char** argv, int first, std::FILE* out, std::FILE* e
         std::fprintf(err, "r730ctl: %s\n", error.c_str());
         return code;
     }
-    FoundDevice device;
-    if (!FindDevice(r.kind, device)) {
-        std::fprintf(err, "r730ctl: raw: no %s found\n", r.kind.empty() ? "supported device" : r.kind.c_str());
+    DiscoverySession session;
+    if (!session.Scan()) {
+        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
         return 1;
     }
-    // The cable when it is there, else the receiver, opened as the program opens a link.
-    DeviceLink link;
-    const bool viaReceiver = device.cablePath.empty();
-    {
-        std::lock_guard io(link.IoLock());
-        HidInterface& hid = viaReceiver ? link.ReceiverInterface() : link.WiredInterface();
-        const std::string& path = viaReceiver ? device.receiverPath : device.cablePath;
-        if (!hid.Open(path, true, true, true, false)) {
-            std::fprintf(err, "r730ctl: raw: cannot open %s (permission?)\n", path.c_str());
-            return 1;
-        }
-        link.SetOpened(true);
-        if (device.kind == "mouse" || device.kind == "keyboard")
-            link.SetConnection(viaReceiver ? kConnectionReceiver : kConnectionCable);
+    const std::vector<SessionDevice> devices = session.Devices();
+    const SessionDevice* found = FindDevice(devices, r.kind);
+    if (!found) {
+        std::fprintf(err, "r730ctl: raw: no %s found\n",
+                     r.kind.empty() ? "supported device" : r.kind.c_str());
+        return 1;
     }
+    const SessionDevice& device = *found;
+    // The link as discovery opened it: on the cable when it is there, else on the receiver.
+    DeviceLink& link = device.device->CommandLink();
+    if (!link.Opened()) {
+        std::fprintf(err, "r730ctl: raw: cannot open %s (permission?)\n", device.commandPath.c_str());
+        return 1;
+    }
+    const bool viaReceiver = device.device->ThroughReceiver();
     std::vector<uint8_t> data;
     const int result = ReadArea(link, r, device, data);
     if (result != kResultOk) {

@@ -203,7 +203,10 @@ void DeviceManager::SwitchConnection(int index) {
             device->SetThroughReceiver(!toCable);
         }
     }
-    if (!opened) return;  // the link stays closed
+    if (!opened) {  // the link stays closed: the device is not reachable either way
+        view_.ShowEntry(*device, false);
+        return;
+    }
     if (!toCable) {
         link.SetConnection(kConnectionReceiver);
         if (device->Wireless()) {

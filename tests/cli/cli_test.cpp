@@ -1,5 +1,5 @@
-// r730ctl: device identification, the list command and the global options,
-// against the simulated devices (in this process and through the program).
+// r730ctl: the list command, the global options and the raw command, against
+// the simulated devices (in this process and through the program).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,39 +7,23 @@
 
 #include <json/json.h>
 
-#include "cli/device_identity.h"
 #include "cli/list_command.h"
 #include "sim/sim_world.h"
+#include "tests/cli/capture_output.h"
+#include "tests/cli/device_rows.h"
 #include "tests/cli/run_program.h"
 
 namespace {
 
-struct Expected {
-    std::string kind, connection;
-    int vendorId, productId;
-    bool operator==(const Expected&) const = default;
-};
-
-void PrintTo(const Expected& e, std::ostream* os) {
-    *os << e.kind << "/" << e.connection << "/" << std::hex << e.vendorId << ":" << e.productId;
-}
-
-std::vector<Expected> Summary(const std::vector<FoundDevice>& devices) {
-    std::vector<Expected> out;
-    for (const FoundDevice& d : devices)
-        out.push_back({d.kind, d.connection, d.vendorId, d.productId});
-    return out;
-}
-
 // The JSON array r730ctl prints, as rows; fails the test when it is not one.
-std::vector<Expected> ParseList(const std::string& text) {
+std::vector<DeviceRow> ParseList(const std::string& text) {
     Json::Value root;
     std::istringstream in(text);
     std::string errors;
     EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &root, &errors))
         << errors << text;
     EXPECT_TRUE(root.isArray()) << text;
-    std::vector<Expected> rows;
+    std::vector<DeviceRow> rows;
     for (const Json::Value& d : root) {
         EXPECT_EQ(d.size(), 4u) << d;
         EXPECT_TRUE(d["vendor_id"].isInt() && d["product_id"].isInt()) << d;
@@ -49,78 +33,11 @@ std::vector<Expected> ParseList(const std::string& text) {
     return rows;
 }
 
-const std::vector<Expected> kAllFourByCable = {{"mouse", "cable", 0x320F, 0x226E},
-                                               {"keyboard", "cable", 0x320F, 0x0000},
-                                               {"mousepad", "cable", 0x320F, 0x1004},
-                                               {"headset", "cable", 0x0C76, 0x1630}};
-
-// ---- identification ----
-
-TEST(DeviceIdentity, CommandInterfacesGroupIntoDevices) {
-    const ProbedInterface mouseCable{0x320F, 0x226E, 1, 0xFF1C, 0x92, "mouseCable"};
-    const ProbedInterface mouseRadio{0x320F, 0x226F, 1, 0xFF1C, 0x92, "mouseRadio"};
-    const ProbedInterface keyboard{0x320F, 0x0000, 1, 0xFF1C, 0x92, "keyboard"};
-    const ProbedInterface pad{0x320F, 0x1004, 1, 0xFF1C, 0x92, "pad"};
-    const ProbedInterface headset{0x0C76, 0x1630, 3, 0x000C, 0x01, "headset"};
-    const ProbedInterface mouseCompanion{0x320F, 0x226E, 0, 0x000C, 0x01, "mouseCompanion"};
-    const ProbedInterface mouseKeys{0x320F, 0x226E, 1, 0x0001, 0x06, "mouseKeys"};
-    const ProbedInterface headsetOther{0x0C76, 0x1630, 0, 0x000C, 0x01, "headsetOther"};
-    const ProbedInterface stranger{0x320F, 0x9999, 1, 0xFF1C, 0x92, "stranger"};
-    const struct {
-        const char* name;
-        std::vector<ProbedInterface> interfaces;
-        std::vector<Expected> expected;
-    } cases[] = {
-        {"nothing", {}, {}},
-        {"only other collections", {mouseCompanion, mouseKeys, headsetOther, stranger}, {}},
-        {"all four, any order",
-         {headset, mouseKeys, pad, keyboard, mouseCompanion, mouseCable},
-         kAllFourByCable},
-        {"mouse both ways", {mouseRadio, mouseCable}, {{"mouse", "both", 0x320F, 0x226E}}},
-        {"mouse by radio", {mouseRadio}, {{"mouse", "receiver", 0x320F, 0x226F}}},
-        {"keyboard twice", {keyboard, keyboard}, {{"keyboard", "both", 0x320F, 0x0000}}},
-        {"keyboard three times",
-         {keyboard, keyboard, keyboard},
-         {{"keyboard", "both", 0x320F, 0}, {"keyboard", "cable", 0x320F, 0}}},
-        {"two mice, one receiver",
-         {mouseCable, mouseRadio, mouseCable},
-         {{"mouse", "both", 0x320F, 0x226E}, {"mouse", "cable", 0x320F, 0x226E}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Summary(IdentifyDevices(c.interfaces)), c.expected);
-    }
-    // Each device keeps the paths of its command interfaces.
-    const std::vector<FoundDevice> found = IdentifyDevices({mouseRadio, keyboard, mouseCable});
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].cablePath, "mouseCable");
-    EXPECT_EQ(found[0].receiverPath, "mouseRadio");
-    EXPECT_EQ(found[1].cablePath, "keyboard");
-    EXPECT_EQ(found[1].receiverPath, "");
-}
-
 // ---- the list command in this process ----
 
-struct Captured {
-    int code = -1;
-    std::string out, err;
-};
-
 Captured RunList(bool json) {
-    char* outText = nullptr;
-    char* errText = nullptr;
-    size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
-    Captured c;
-    if (out && err) c.code = RunListCommand(out, err, json);
-    if (out) std::fclose(out);
-    if (err) std::fclose(err);
-    c.out = outText ? outText : "";
-    c.err = errText ? errText : "";
-    std::free(outText);
-    std::free(errText);
-    return c;
+    return CaptureOutput(
+        [&](std::FILE* out, std::FILE* err) { return RunListCommand(out, err, json); });
 }
 
 std::vector<SimDeviceSpec> Specs(const char* list) {
@@ -133,7 +50,7 @@ std::vector<SimDeviceSpec> Specs(const char* list) {
 TEST(ListCommand, JsonNamesEachSimulatedDeviceOnce) {
     const struct {
         const char* list;
-        std::vector<Expected> expected;
+        std::vector<DeviceRow> expected;
     } cases[] = {
         {"mouse,keyboard,mousepad,headset", kAllFourByCable},
         {"headset,mousepad,keyboard,mouse", kAllFourByCable},
@@ -151,7 +68,7 @@ TEST(ListCommand, JsonNamesEachSimulatedDeviceOnce) {
         EXPECT_EQ(ParseList(run.out), c.expected);
     }
     const Captured none = RunList(true);  // every world is gone again
-    EXPECT_EQ(ParseList(none.out), std::vector<Expected>{});
+    EXPECT_EQ(ParseList(none.out), std::vector<DeviceRow>{});
 }
 
 TEST(ListCommand, HumanOutputNamesDevicesThenInterfaces) {
@@ -188,7 +105,7 @@ TEST(R730ctl, SimulatedDevicesAreListed) {
 
     run = Ctl({"--simulate=mouse@both", "list", "--json"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"mouse", "both", 0x320F, 0x226E}}));
+    EXPECT_EQ(ParseList(run.out), (std::vector<DeviceRow>{{"mouse", "both", 0x320F, 0x226E}}));
 
     TempFolder folder;
     WriteWholeFile(
@@ -196,11 +113,11 @@ TEST(R730ctl, SimulatedDevicesAreListed) {
         R"({"devices": [{"kind": "keyboard", "connection": "both"}, {"kind": "headset"}]})");
     run = Ctl({"--sim-config", folder.File("c.json"), "list", "--json"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"keyboard", "both", 0x320F, 0},
+    EXPECT_EQ(ParseList(run.out), (std::vector<DeviceRow>{{"keyboard", "both", 0x320F, 0},
                                                          {"headset", "cable", 0x0C76, 0x1630}}));
     run = Ctl({"list", "--json"});  // without --simulate no device is made up
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(ParseList(run.out), std::vector<Expected>{});
+    EXPECT_EQ(ParseList(run.out), std::vector<DeviceRow>{});
 }
 
 TEST(R730ctl, WrongUseIsRefusedWithAMessage) {
@@ -224,6 +141,11 @@ TEST(R730ctl, WrongUseIsRefusedWithAMessage) {
         {{"--bogus", "list"}, 2, "unknown option '--bogus'"},
         {{"--simulate", "list", "--xml"}, 2, "unknown argument '--xml'"},
         {{"--simulate", "frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"--simulate", "interfaces", "--all"}, 2, "interfaces: unknown argument '--all'"},
+        {{"--simulate", "monitor", "--for"}, 2, "--for needs a number of seconds"},
+        {{"--simulate", "monitor", "--for", "0"}, 2, "above 0, not '0'"},
+        {{"--simulate", "monitor", "--for=2s"}, 2, "above 0, not '2s'"},
+        {{"--simulate", "monitor", "--json"}, 2, "monitor: unknown argument '--json'"},
         {{"--sim-config", folder.File("none.json"), "list"},
          1,
          "cannot open " + folder.File("none.json")},
@@ -238,7 +160,9 @@ TEST(R730ctl, WrongUseIsRefusedWithAMessage) {
     }
     const ProgramRun help = Ctl({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--sim-state FILE"), std::string::npos);
+    for (const char* documented : {"--sim-state FILE", "list [--json]", "interfaces [--json]",
+                                   "monitor [--for SECONDS]", "raw [KIND] AREA"})
+        EXPECT_NE(help.out.find(documented), std::string::npos) << documented;
 }
 
 // Edits one device's entry of a state file.
@@ -287,7 +211,7 @@ TEST(R730ctl, StateFileCarriesTheDevicesFromRunToRun) {
     run =
         Ctl({"--simulate=mouse", "--sim-state", folder.File("no/folder/s.json"), "list", "--json"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(ParseList(run.out), (std::vector<Expected>{{"mouse", "cable", 0x320F, 0x226E}}));
+    EXPECT_EQ(ParseList(run.out), (std::vector<DeviceRow>{{"mouse", "cable", 0x320F, 0x226E}}));
     EXPECT_NE(run.err.find("cannot save"), std::string::npos) << run.err;
 }
 
