@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -259,6 +260,25 @@ TEST_P(MouseOnSim, ACodeFromTheCompanionLeadsToAReRead) {
     mouse_->ReadActiveProfile();  // what the timer does on the UI thread
     EXPECT_EQ(mouse_->LightState().light, 1);
     mouse_->StopReader(false);
+}
+
+TEST_P(MouseOnSim, KeysOfMacrosThatAreGoneGetTheirDefaultBack) {
+    mouse_->LoadSelectedProfile();
+    std::vector<KeyEntry> keys = mouse_->Keys();
+    ASSERT_EQ(keys.size(), 11u);
+    keys[3].current = KeyAssignment::FromPacked(3, 0x700100);  // macro 1
+    keys[4].current = KeyAssignment::FromPacked(4, 0x710000);  // macro 0, held
+    mouse_->Profile().SetKeyList(keys);
+    ASSERT_EQ(mouse_->Profile().Save(), 0);
+    mouse_->LoadSelectedProfile();
+    {
+        std::ofstream config(mouse_->ProfileFolder() + "macro.config");
+        config << R"({"MacroInfo": [{"MacroName": "macro_1", "Guid": "g1"}]})";  // one macro left
+    }
+    mouse_->OnMacrosChanged();
+    EXPECT_TRUE(mouse_->Keys()[3].current.SameFunction(mouse_->Keys()[3].defaultAssignment));
+    EXPECT_EQ(mouse_->Keys()[4].current.Packed(), 0x710000u);  // macro 0 is still there
+    EXPECT_EQ(ProfileFile()["KeyList"][3]["Assignment"].asUInt(), mouse_->Keys()[3].defaultAssignment.Packed());
 }
 
 INSTANTIATE_TEST_SUITE_P(Connections, MouseOnSim, testing::Values(kConnectionCable, kConnectionReceiver),
