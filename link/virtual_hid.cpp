@@ -13,7 +13,7 @@ class VirtualHandle;
 
 struct VirtualHidBus::Interface {
     uint32_t id = 0;
-    VirtualHidSpec spec;
+    VirtualHidSpec setup;
     std::shared_ptr<VirtualHidResponder> responder;
     std::mutex responderMutex;  // one report at a time, as a device takes them
     std::mutex mutex;           // guards handles and removed
@@ -79,11 +79,11 @@ public:
         cv_.notify_all();
     }
 
-    uint16_t VendorId() const override { return iface_->spec.vendorId; }
-    uint16_t ProductId() const override { return iface_->spec.productId; }
-    uint16_t VersionNumber() const override { return iface_->spec.versionNumber; }
+    uint16_t VendorId() const override { return iface_->setup.vendorId; }
+    uint16_t ProductId() const override { return iface_->setup.productId; }
+    uint16_t VersionNumber() const override { return iface_->setup.versionNumber; }
     const std::vector<uint8_t>& ReportDescriptor() const override {
-        return iface_->spec.reportDescriptor;
+        return iface_->setup.reportDescriptor;
     }
     bool Present() const override {
         std::lock_guard lock(mutex_);
@@ -142,10 +142,10 @@ std::string VirtualHidBus::NodeName(uint32_t interfaceId) {
     return kVirtualNodePrefix + std::to_string(interfaceId);
 }
 
-uint32_t VirtualHidBus::Add(const VirtualHidSpec& spec,
+uint32_t VirtualHidBus::Add(const VirtualHidSpec& setup,
                             std::shared_ptr<VirtualHidResponder> responder) {
     auto iface = std::make_shared<Interface>();
-    iface->spec = spec;
+    iface->setup = setup;
     iface->responder = std::move(responder);
     {
         std::lock_guard lock(mutex_);
@@ -216,10 +216,10 @@ void VirtualHidBus::List(std::vector<HidNodeInfo>& nodes) const {
     for (const auto& iface : interfaces_) {
         HidNodeInfo info;
         info.node = NodeName(iface->id);
-        info.vendorId = iface->spec.vendorId;
-        info.productId = iface->spec.productId;
-        info.interfaceNumber = iface->spec.interfaceNumber;
-        info.reportDescriptor = iface->spec.reportDescriptor;
+        info.vendorId = iface->setup.vendorId;
+        info.productId = iface->setup.productId;
+        info.interfaceNumber = iface->setup.interfaceNumber;
+        info.reportDescriptor = iface->setup.reportDescriptor;
         nodes.push_back(std::move(info));
     }
 }

@@ -57,7 +57,7 @@ public:
 
     // Adds an interface; returns its id (never 0). The responder may be null
     // (the interface then accepts and ignores every report).
-    uint32_t Add(const VirtualHidSpec& spec, std::shared_ptr<VirtualHidResponder> responder);
+    uint32_t Add(const VirtualHidSpec& setup, std::shared_ptr<VirtualHidResponder> responder);
     // Removes an interface: open handles see the unplug. False when unknown.
     bool Remove(uint32_t interfaceId);
     // Queues an input report on every open handle. False when the interface is gone

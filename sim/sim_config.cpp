@@ -52,26 +52,26 @@ bool ReadInt(const Json::Value& entry, const std::string& where, const char* key
     return true;
 }
 
-bool ReadEntry(const Json::Value& entry, const std::string& where, SimDeviceSpec& spec,
+bool ReadEntry(const Json::Value& entry, const std::string& where, SimDeviceSpec& setup,
                std::string& error) {
     if (!entry.isObject()) {
         error = where + " must be an object";
         return false;
     }
     const Json::Value& kind = entry["kind"];
-    if (!kind.isString() || !SimKindFromName(kind.asString(), spec.kind)) {
+    if (!kind.isString() || !SimKindFromName(kind.asString(), setup.kind)) {
         error = where + ".kind must be \"mouse\", \"keyboard\", \"mousepad\" or \"headset\"";
         return false;
     }
     if (entry.isMember("connection")) {
         const Json::Value& c = entry["connection"];
-        if (!c.isString() || !SimConnectionFromName(c.asString(), spec.connection)) {
+        if (!c.isString() || !SimConnectionFromName(c.asString(), setup.connection)) {
             error = where + ".connection must be \"cable\", \"receiver\" or \"both\"";
             return false;
         }
     }
-    for (auto [key, flag] : {std::pair{"radio_reachable", &spec.radioReachable},
-                             std::pair{"realistic_timing", &spec.realisticTiming}}) {
+    for (auto [key, flag] : {std::pair{"radio_reachable", &setup.radioReachable},
+                             std::pair{"realistic_timing", &setup.realisticTiming}}) {
         if (!entry.isMember(key)) continue;
         if (!entry[key].isBool()) {
             error = where + "." + key + " must be true or false";
@@ -79,7 +79,7 @@ bool ReadEntry(const Json::Value& entry, const std::string& where, SimDeviceSpec
         }
         *flag = entry[key].asBool();
     }
-    SimOptions& o = spec.options;
+    SimOptions& o = setup.options;
     struct Field {
         const char* key;
         long min, max;
@@ -146,10 +146,10 @@ bool ParseSimConfig(std::string_view text, std::vector<SimDeviceSpec>& specs, st
         }
         std::vector<SimDeviceSpec> parsed;
         for (Json::ArrayIndex i = 0; i < devices.size(); ++i) {
-            SimDeviceSpec spec;
-            if (!ReadEntry(devices[i], "devices[" + std::to_string(i) + "]", spec, error))
+            SimDeviceSpec setup;
+            if (!ReadEntry(devices[i], "devices[" + std::to_string(i) + "]", setup, error))
                 return false;
-            parsed.push_back(spec);
+            parsed.push_back(setup);
         }
         if (!CheckSimSpecs(parsed, error)) return false;
         specs = std::move(parsed);
@@ -229,11 +229,11 @@ bool ResolveSimSpecs(const SimSelection& selection, std::vector<SimDeviceSpec>& 
         error = "--simulate: " + error;
         return false;
     }
-    for (SimDeviceSpec& spec : listed) {
+    for (SimDeviceSpec& setup : listed) {
         for (const SimDeviceSpec& c : configured) {
-            if (c.kind != spec.kind) continue;
-            spec.options = c.options;
-            spec.radioReachable = c.radioReachable;
+            if (c.kind != setup.kind) continue;
+            setup.options = c.options;
+            setup.radioReachable = c.radioReachable;
         }
     }
     specs = std::move(listed);

@@ -192,9 +192,9 @@ bool SimConnectionFromName(std::string_view name, SimDeviceSpec::Connection& con
 std::vector<SimDeviceSpec> DefaultSimSpecs() {
     std::vector<SimDeviceSpec> specs;
     for (SimKind k : {SimKind::Mouse, SimKind::Keyboard, SimKind::MousePad, SimKind::Headset}) {
-        SimDeviceSpec spec;
-        spec.kind = k;
-        specs.push_back(spec);
+        SimDeviceSpec setup;
+        setup.kind = k;
+        specs.push_back(setup);
     }
     return specs;
 }
@@ -231,24 +231,24 @@ bool ParseSimulateList(std::string_view list, std::vector<SimDeviceSpec>& specs,
             start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         const size_t at = item.find('@');
         const std::string name(item.substr(0, at));
-        SimDeviceSpec spec;
-        if (!SimKindFromName(name, spec.kind)) {
+        SimDeviceSpec setup;
+        if (!SimKindFromName(name, setup.kind)) {
             error = "unknown device '" + name + "' (expected mouse, keyboard, mousepad or headset)";
             return false;
         }
         if (at != std::string_view::npos) {
             const std::string_view how = item.substr(at + 1);
             if (how == "receiver") {
-                spec.connection = SimDeviceSpec::Receiver;
+                setup.connection = SimDeviceSpec::Receiver;
             } else if (how == "both") {
-                spec.connection = SimDeviceSpec::Both;
+                setup.connection = SimDeviceSpec::Both;
             } else {
                 error = "unknown connection '" + std::string(how) + "' for the " + name +
                         " (expected @receiver or @both)";
                 return false;
             }
         }
-        parsed.push_back(spec);
+        parsed.push_back(setup);
         if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
@@ -259,15 +259,15 @@ bool ParseSimulateList(std::string_view list, std::vector<SimDeviceSpec>& specs,
 
 SimWorld::SimWorld(std::vector<SimDeviceSpec> specs) : specs_(std::move(specs)) {
     entries_.reserve(specs_.size());
-    for (const SimDeviceSpec& spec : specs_) {
+    for (const SimDeviceSpec& setup : specs_) {
         Entry e;
-        e.spec = spec;
-        e.device = std::make_unique<SimulatedDevice>(spec.kind, spec.options);
-        e.device->SetRadioReachable(spec.radioReachable);
-        e.device->SetRealisticTiming(spec.realisticTiming);
-        if (spec.connection != SimDeviceSpec::Cable && SimHasReceiver(spec.kind)) {
+        e.setup = setup;
+        e.device = std::make_unique<SimulatedDevice>(setup.kind, setup.options);
+        e.device->SetRadioReachable(setup.radioReachable);
+        e.device->SetRealisticTiming(setup.realisticTiming);
+        if (setup.connection != SimDeviceSpec::Cable && SimHasReceiver(setup.kind)) {
             e.receiver = std::make_unique<SimulatedReceiver>(*e.device);
-            e.receiver->SetRealisticTiming(spec.realisticTiming);
+            e.receiver->SetRealisticTiming(setup.realisticTiming);
         }
         entries_.push_back(std::move(e));
     }
@@ -282,7 +282,7 @@ bool SimWorld::PlugAll() {
     if (!CheckSimSpecs(specs_, error)) return false;
     bool ok = true;
     for (Entry& e : entries_)
-        if (e.spec.connection != SimDeviceSpec::Receiver) ok = e.device->PlugCable() && ok;
+        if (e.setup.connection != SimDeviceSpec::Receiver) ok = e.device->PlugCable() && ok;
     for (Entry& e : entries_)
         if (e.receiver) ok = e.receiver->Plug() && ok;
     return ok;
@@ -297,7 +297,7 @@ void SimWorld::UnplugAll() {
 
 SimWorld::Entry* SimWorld::Find(SimKind kind) {
     for (Entry& e : entries_)
-        if (e.spec.kind == kind) return &e;
+        if (e.setup.kind == kind) return &e;
     return nullptr;
 }
 
@@ -317,8 +317,8 @@ std::string SimWorld::StateText() const {
     root["version"] = kStateVersion;
     Json::Value& devices = root["devices"] = Json::Value(Json::objectValue);
     for (const Entry& e : entries_)
-        devices[SimKindName(e.spec.kind)] =
-            MemoryToJson(e.spec.kind, e.device->Firmware().Memory());
+        devices[SimKindName(e.setup.kind)] =
+            MemoryToJson(e.setup.kind, e.device->Firmware().Memory());
     Json::StreamWriterBuilder writer;
     writer["indentation"] = " ";
     return Json::writeString(writer, root) + "\n";
@@ -364,10 +364,10 @@ bool SimWorld::LoadStateText(const std::string& text, std::string& error) {
         }
         std::vector<std::pair<SimulatedDevice*, SimMemory>> loaded;
         for (Entry& e : entries_) {
-            const char* name = SimKindName(e.spec.kind);
+            const char* name = SimKindName(e.setup.kind);
             if (!devices.isMember(name)) continue;
             SimMemory m = e.device->Firmware().Memory();
-            if (!MemoryFromJson(e.spec.kind, devices[name], std::string("devices.") + name, m,
+            if (!MemoryFromJson(e.setup.kind, devices[name], std::string("devices.") + name, m,
                                 error))
                 return false;
             loaded.emplace_back(e.device.get(), std::move(m));

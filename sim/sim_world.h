@@ -67,7 +67,7 @@ public:
 
 private:
     struct Entry {
-        SimDeviceSpec spec;
+        SimDeviceSpec setup;
         std::unique_ptr<SimulatedDevice> device;
         std::unique_ptr<SimulatedReceiver> receiver;  // declared after the device it refers to
     };

@@ -210,8 +210,8 @@ TEST(HidInterfaceRead, ReportsWithoutIdGetAZeroIdByte) {
                          0x81, 0x02, 0x95, 0x01, 0x75, 0x05, 0x81, 0x01, 0x05, 0x01, 0x09, 0x30,
                          0x09, 0x31, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x02, 0x81, 0x06,
                          0xC0, 0xC0};
-    VirtualHidSpec spec{0x1234, 0x5678, 1, 0, mouse};
-    const uint32_t id = VirtualHidBus::Instance().Add(spec, nullptr);
+    VirtualHidSpec setup{0x1234, 0x5678, 1, 0, mouse};
+    const uint32_t id = VirtualHidBus::Instance().Add(setup, nullptr);
     HidInterface hid;
     ASSERT_TRUE(hid.Open(MakeHidPath(VirtualHidBus::NodeName(id), 0x1234, 0x5678, 0, 0), true, true, true, false));
     EXPECT_EQ(hid.InputReportByteLength(), 4);

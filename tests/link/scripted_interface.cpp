@@ -42,13 +42,13 @@ ScriptedNode::ScriptedNode(ScriptedResponder::Handler handler, uint16_t vendor, 
                            uint16_t interfaceNumber)
     : responder_(std::make_shared<ScriptedResponder>(std::move(handler))),
       vendor_(vendor), product_(product), interfaceNumber_(interfaceNumber) {
-    VirtualHidSpec spec;
-    spec.vendorId = vendor;
-    spec.productId = product;
-    spec.versionNumber = 0x0126;
-    spec.interfaceNumber = interfaceNumber;
-    spec.reportDescriptor = CommandNodeDescriptor();
-    id_ = VirtualHidBus::Instance().Add(spec, responder_);
+    VirtualHidSpec setup;
+    setup.vendorId = vendor;
+    setup.productId = product;
+    setup.versionNumber = 0x0126;
+    setup.interfaceNumber = interfaceNumber;
+    setup.reportDescriptor = CommandNodeDescriptor();
+    id_ = VirtualHidBus::Instance().Add(setup, responder_);
 }
 
 ScriptedNode::~ScriptedNode() { Unplug(); }

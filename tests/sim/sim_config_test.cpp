@@ -402,8 +402,8 @@ TEST(SimWorldState, EveryDeviceMemorySurvivesIntoAnotherWorld) {
         SimWorld first(AllFourMouseBoth());
         ASSERT_TRUE(first.PlugAll());
         int seed = 0;
-        for (const SimDeviceSpec& spec : first.Specs()) {
-            SimFirmware& fw = first.Device(spec.kind)->Firmware();
+        for (const SimDeviceSpec& setup : first.Specs()) {
+            SimFirmware& fw = first.Device(setup.kind)->Firmware();
             fw.SetMemory(Scribbled(fw.Memory(), ++seed));
         }
         // A host's write through the receiver is part of what is kept.
@@ -413,8 +413,8 @@ TEST(SimWorldState, EveryDeviceMemorySurvivesIntoAnotherWorld) {
                                kConnectionReceiver));
         const Bytes block = {9, 8, 7, 6, 5, 4, 3, 2, 1};
         ASSERT_EQ(WriteSettings(link, block.data(), block.size(), 130), kResultOk);
-        for (const SimDeviceSpec& spec : first.Specs())
-            saved[spec.kind] = first.Device(spec.kind)->Firmware().Memory();
+        for (const SimDeviceSpec& setup : first.Specs())
+            saved[setup.kind] = first.Device(setup.kind)->Firmware().Memory();
         EXPECT_TRUE(
             std::equal(block.begin(), block.end(), saved[SimKind::Mouse].settings.begin() + 130));
         ASSERT_TRUE(first.SaveState(path, error)) << error;
