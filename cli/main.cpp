@@ -7,6 +7,7 @@
 #include "cli/interfaces_command.h"
 #include "cli/list_command.h"
 #include "cli/monitor_command.h"
+#include "cli/mouse_command.h"
 #include "cli/raw_command.h"
 #include "cli/sim_session.h"
 #include "link/debug_trace.h"
@@ -38,6 +39,24 @@ void PrintHelp(std::FILE* out) {
         "                       print it in hex; KIND: mouse, keyboard, mousepad,\n"
         "                       headset (default: the first found); AREA: info, status,\n"
         "                       keytable, ledmap, or settings OFFSET LENGTH\n"
+        "  mouse SUBCOMMAND [--json]\n"
+        "                       read the mouse (taking it over and loading its profile),\n"
+        "                       then show its settings or change one; a change is saved\n"
+        "                       in the profile and written to the mouse:\n"
+        "    show               DPI stages, report rate, lift-off, calibration, ripple,\n"
+        "                       debounce, sleep times, light effect, battery, sensor\n"
+        "    dpi STAGE VALUE    DPI of stage 0-6, VALUE 0-10000 (the mouse rounds it to\n"
+        "                       its nearest lower level)\n"
+        "    stage STAGE on|off switch stage 0-6 on or off\n"
+        "    active-stage STAGE make stage 0-6 the active one\n"
+        "    rate N             report-rate index 0-4\n"
+        "    liftoff N          lift-off distance 0-1\n"
+        "    calibration N      linear calibration 0-1\n"
+        "    ripple N           ripple control 0-1\n"
+        "    debounce N         key debounce 0-255\n"
+        "    sleep ble1|ble2|dev1|dev2 VALUE\n"
+        "                       a wireless or device sleep time, 0-255\n"
+        "    defaults           restore the default profile and write it to the mouse\n"
         "\n"
         "Options:\n"
         "  --simulate[=LIST]    add simulated devices: LIST of mouse, keyboard, mousepad,\n"
@@ -81,6 +100,7 @@ int RunCommand(int argc, char** argv, int index) {
     }
     if (command == "monitor") return RunMonitorCommand(argc, argv, index + 1, stdout, stderr);
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
+    if (command == "mouse") return RunMouseCommand(argc, argv, index + 1, stdout, stderr);
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;
 }

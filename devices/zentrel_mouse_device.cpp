@@ -249,6 +249,33 @@ int CZentrelMouseDevice::MacroCount() {
     return static_cast<int>(config["MacroInfo"].size());
 }
 
+KeyPositions CZentrelMouseDevice::ButtonPositions() {
+    return {buttonMap_, kNoSlot, std::min<size_t>(InfoBlock()[kInfoKeySlotsByte], keyTable_.size() / 3)};
+}
+
+std::vector<int> CZentrelMouseDevice::ListUsedMacros() {
+    return MacroSlotOrder(keys_, ButtonPositions(), static_cast<size_t>(MacroCount()));
+}
+
+int CZentrelMouseDevice::SendKeyTable(const std::vector<KeyEntry>& keys) {
+    DeviceLink& link = CommandLink();
+    // Without a table read from the mouse the unmapped slots are unknown.
+    if (keyTable_.empty() || !Reachable()) return kResultNoReply;
+    const std::vector<uint8_t> image =
+        BuildKeyTableImage(keys, ButtonPositions(), static_cast<size_t>(MacroCount()), keyTable_);
+    if (image.empty() || !link.SetTableLength(static_cast<unsigned>(image.size())))
+        return kResultNoReply;
+    const int opened = OpenTransfer(link);
+    if (link.ViaReceiver() && !QueryWireless(link)) return kResultNoReply;
+    const int written = WriteKeyTable(link, image.data(), 0);
+    if (link.ViaReceiver() && !QueryWireless(link)) return kResultNoReply;
+    const int closed = CloseTransfer(link);
+    if (opened != kResultOk) return opened;
+    if (written != kResultOk) return written;
+    std::copy(image.begin(), image.end(), keyTable_.begin());
+    return closed;
+}
+
 void CZentrelMouseDevice::DropMissingMacros() {
     const int macros = MacroCount();
     bool changed = false;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/key_table_image.h"
 #include "devices/mouse_dpi.h"
 #include "devices/mouse_profile_block.h"
 #include "devices/zentrel_usb_device.h"
@@ -56,6 +57,11 @@ public:
     int LoadSelectedProfile() override;
     void ApplyToPage() override;
     void OnMacrosChanged() override { DropMissingMacros(); }
+    // Library indices of the macros the keys use, in device slot order.
+    std::vector<int> ListUsedMacros() override;
+    // Writes the key table built from `keys` over the last table read or sent.
+    int SendKeyTable(const std::vector<KeyEntry>& keys) override;
+    int SendKeyAssignments() override { return SendKeyTable(keys_); }
     void RestoreDefaults() override { RestoreMouseDefaults(); }
     int SendSettings(int profile, int firstByte) override { return WriteProfileBlock(profile, firstByte); }
     void LoadLibraries() override { LoadLightLibraryFiles(); }
@@ -116,6 +122,7 @@ private:
     void StoreLevel(size_t stage, int level);
     void BuildButtonMap(const std::vector<uint8_t>& table);
     int MacroCount();
+    KeyPositions ButtonPositions();
 
     CMouseProfiledata profile_;
     std::string profileFileName_ = "Profile1";

@@ -1,0 +1,164 @@
+#include "cli/mouse_command.h"
+
+#include <cstring>
+#include <string>
+
+#include <json/json.h>
+
+#include "cli/discovery_session.h"
+#include "cli/mouse_edit.h"
+#include "cli/mouse_report.h"
+#include "cli/mouse_request.h"
+#include "devices/mouse_dpi.h"
+#include "link/result_codes.h"
+
+namespace {
+
+// What the mouse answered to a read or to the settings write.
+std::string AnswerText(int result) {
+    switch (result) {
+        case kResultOk:
+            return "the mouse took the settings";
+        case kResultNoReply:
+            return "the mouse did not answer or could not be reached";
+        case kResultWriteFailed:
+            return "the frame to the mouse could not be written";
+        case kResultReceiverRefused:
+            return "the receiver cannot reach the mouse";
+        case kResultDeviceRefused:
+            return "the mouse refused (0xFF)";
+        case kResultDeviceBusy:
+            return "the mouse refused as busy (0xFE)";
+        default:
+            return "the mouse answered " + std::to_string(result);
+    }
+}
+
+void PrintJson(std::FILE* out, const Json::Value& v) {
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "  ";
+    std::fprintf(out, "%s\n", Json::writeString(writer, v).c_str());
+}
+
+Json::Value CommitJson(const MouseCommit& c) {
+    Json::Value v(Json::objectValue);
+    v["saved"] = c.saved == 0;
+    v["sent"] = c.sent == kResultOk;
+    v["result"] = c.sent;
+    return v;
+}
+
+// 0 when the profile was saved and the mouse took it; else 1 after a message
+// that says both what happened to the profile and what the mouse answered.
+int CommitStatus(const MouseRequest& r, const MouseCommit& c, std::FILE* err) {
+    if (c.ok())
+        return 0;
+    const std::string profile =
+        c.saved == 0 ? "the profile was saved"
+                     : "the profile was NOT saved (" + std::string(std::strerror(c.saved)) + ")";
+    std::fprintf(err, "r730ctl: mouse %s: %s; %s (result %d)\n", r.name.c_str(), profile.c_str(),
+                 AnswerText(c.sent).c_str(), c.sent);
+    return 1;
+}
+
+int Show(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out) {
+    const MouseBattery battery = ReadMouseBattery(mouse);
+    if (r.json) {
+        Json::Value v = MouseSettingsJson(mouse);
+        v["battery"] = BatteryJson(battery);
+        PrintJson(out, v);
+    } else {
+        PrintMouseSettings(out, mouse);
+        PrintBattery(out, battery);
+    }
+    return 0;
+}
+
+int Edit(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out, std::FILE* err) {
+    const MouseField before = DescribeMouseField(mouse, r);
+    const MouseCommit commit = ApplyMouseEdit(mouse, r);
+    const MouseField after = DescribeMouseField(mouse, r);
+    if (r.json) {
+        Json::Value v = CommitJson(commit);
+        for (const std::string& member : after.json.getMemberNames())
+            v[member] = after.json[member];
+        PrintJson(out, v);
+    } else if (before.text == after.text) {
+        const bool keptLevel =
+            r.action == MouseAction::Dpi && !SensorTakesLevelEdits(mouse.Dpi().sensor);
+        std::fprintf(out, "%s: %s (unchanged%s)\n", after.label.c_str(), after.text.c_str(),
+                     keptLevel ? ": this sensor's levels are not changed by edits" : "");
+    } else {
+        std::fprintf(out, "%s: %s -> %s\n", after.label.c_str(), before.text.c_str(),
+                     after.text.c_str());
+    }
+    return CommitStatus(r, commit, err);
+}
+
+int Defaults(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out, std::FILE* err) {
+    mouse.RestoreMouseDefaults();
+    MouseCommit commit;
+    // Restoring saves the profile without saying whether that worked; saving
+    // the same document again tells.
+    commit.saved = mouse.Profile().Save();
+    commit.sent = mouse.WriteProfileBlock(0, 0);
+    if (r.json) {
+        Json::Value v = CommitJson(commit);
+        v["settings"] = MouseSettingsJson(mouse);
+        PrintJson(out, v);
+    } else {
+        std::fprintf(out, "default profile restored:\n");
+        PrintMouseSettings(out, mouse);
+    }
+    return CommitStatus(r, commit, err);
+}
+
+CZentrelMouseDevice* FindMouse(const std::vector<SessionDevice>& devices) {
+    for (const SessionDevice& d : devices)
+        if (d.kind == "mouse")
+            return dynamic_cast<CZentrelMouseDevice*>(d.device);
+    return nullptr;
+}
+
+}  // namespace
+
+int RunMouseCommand(int argc, char** argv, int first, std::FILE* out, std::FILE* err) {
+    MouseRequest r;
+    std::string error;
+    if (const int code = ParseMouseRequest(argc, argv, first, r, error); code != 0) {
+        std::fprintf(err, "r730ctl: %s\n", error.c_str());
+        return code;
+    }
+    DiscoverySession session;
+    if (!session.Scan()) {
+        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
+        return 1;
+    }
+    CZentrelMouseDevice* mouse = FindMouse(session.Devices());
+    if (!mouse) {
+        std::fprintf(err, "r730ctl: no mouse found\n");
+        return 1;
+    }
+    if (!mouse->CommandLink().Opened()) {
+        std::fprintf(err, "r730ctl: cannot open the mouse (permission?)\n");
+        return 1;
+    }
+    // As when the link opens in the application: take-over, key table,
+    // profile and settings. The preview lighting is of no use here.
+    mouse->LoadLibraries();
+    const int read = mouse->ReadMouse();
+    mouse->StopLightingThread();
+    if (read != kResultOk) {
+        std::fprintf(err, "r730ctl: mouse %s: cannot read the mouse: %s (result %d)\n",
+                     r.name.c_str(), AnswerText(read).c_str(), read);
+        return 1;
+    }
+    switch (r.action) {
+        case MouseAction::Show:
+            return Show(*mouse, r, out);
+        case MouseAction::Defaults:
+            return Defaults(*mouse, r, out, err);
+        default:
+            return Edit(*mouse, r, out, err);
+    }
+}
