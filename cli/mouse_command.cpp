@@ -96,11 +96,8 @@ int Edit(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out, std:
 }
 
 int Defaults(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out, std::FILE* err) {
-    mouse.RestoreMouseDefaults();
     MouseCommit commit;
-    // Restoring saves the profile without saying whether that worked; saving
-    // the same document again tells.
-    commit.saved = mouse.Profile().Save();
+    commit.saved = mouse.RestoreMouseDefaults();
     commit.sent = mouse.WriteProfileBlock(0, 0);
     if (r.json) {
         Json::Value v = CommitJson(commit);

@@ -294,14 +294,15 @@ void CZentrelMouseDevice::DropMissingMacros() {
     View().SettingsChanged();
 }
 
-void CZentrelMouseDevice::RestoreMouseDefaults() {
+int CZentrelMouseDevice::RestoreMouseDefaults() {
     profile_.LoadProfile(profile_.GetDefaultPath());
     keys_ = profile_.GetKeyList();
     LoadLightSettings();
     stages_ = profile_.GetDPIStages();
     system_ = profile_.GetMouseSystem();
-    profile_.Save();
+    const int saved = profile_.Save();
     ApplyToPage();
+    return saved;
 }
 
 void CZentrelMouseDevice::ApplyToPage() {

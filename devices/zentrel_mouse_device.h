@@ -84,7 +84,8 @@ public:
     int ReadMouseStatus(std::array<uint8_t, 6>& record);
     int Reconnect();
     void DropMissingMacros();
-    void RestoreMouseDefaults();
+    // Returns the result of saving the defaults as the active profile (0: saved).
+    int RestoreMouseDefaults();
 
     // ---- the page's edits: record → profile → save → block ----
     MouseCommit SetStageEnabled(size_t stage, bool on);
