@@ -1,4 +1,5 @@
 #include "cli/interfaces_command.h"
+#include "cli/result_text.h"
 
 #include <string>
 
@@ -27,9 +28,7 @@ void PrintJson(std::FILE* out, const std::vector<DeviceIdentity>& list) {
         v["path"] = e.path;
         entries.append(v);
     }
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    std::fprintf(out, "%s\n", Json::writeString(writer, entries).c_str());
+    PrintJson(out, entries);
 }
 
 void PrintTable(std::FILE* out, const std::vector<DeviceIdentity>& list) {

@@ -1,4 +1,5 @@
 #include "cli/list_command.h"
+#include "cli/result_text.h"
 
 #include <string>
 #include <vector>
@@ -20,9 +21,7 @@ std::string DevicesJson(const std::vector<SessionDevice>& devices) {
         entry["product_id"] = d.productId;
         list.append(entry);
     }
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    return Json::writeString(writer, list);
+    return JsonText(list);
 }
 
 const char* ConnectionText(const std::string& connection) {

@@ -1,4 +1,5 @@
 #include "cli/mouse_command.h"
+#include "cli/result_text.h"
 
 #include <cstring>
 #include <string>
@@ -15,30 +16,8 @@
 namespace {
 
 // What the mouse answered to a read or to the settings write.
-std::string AnswerText(int result) {
-    switch (result) {
-        case kResultOk:
-            return "the mouse took the settings";
-        case kResultNoReply:
-            return "the mouse did not answer or could not be reached";
-        case kResultWriteFailed:
-            return "the frame to the mouse could not be written";
-        case kResultReceiverRefused:
-            return "the receiver cannot reach the mouse";
-        case kResultDeviceRefused:
-            return "the mouse refused (0xFF)";
-        case kResultDeviceBusy:
-            return "the mouse refused as busy (0xFE)";
-        default:
-            return "the mouse answered " + std::to_string(result);
-    }
-}
+std::string AnswerText(int result) { return ResultText(result, "mouse"); }
 
-void PrintJson(std::FILE* out, const Json::Value& v) {
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    std::fprintf(out, "%s\n", Json::writeString(writer, v).c_str());
-}
 
 Json::Value CommitJson(const MouseCommit& c) {
     Json::Value v(Json::objectValue);

@@ -1,4 +1,5 @@
 #include "cli/raw_command.h"
+#include "cli/result_text.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -73,17 +74,9 @@ const SessionDevice* FindDevice(const std::vector<SessionDevice>& devices, const
     return nullptr;
 }
 
-const char* ResultText(int result) {
-    switch (result) {
-        case kResultNoReply: return "no reply";
-        case kResultWriteFailed: return "the frame could not be written";
-        case kResultReceiverRefused: return "the receiver cannot reach the device";
-        case kResultDeviceRefused: return "the device refused (0xFF)";
-        case kResultDeviceBusy: return "the device refused (0xFE)";
-        case kResultBadBlock: return "no such block";
-        case kTableTooLong: return "the key table would be longer than 512 bytes";
-        default: return "failed";
-    }
+std::string RawResultText(int result) {
+    if (result == kTableTooLong) return "the key table would be longer than 512 bytes";
+    return ResultText(result, "device");
 }
 
 // Reads the information block first when the area's length follows from it.
@@ -134,9 +127,7 @@ void PrintJson(std::FILE* out, const RawRequest& r, const SessionDevice& d, bool
         hex += two;
     }
     v["hex"] = hex;
-    Json::StreamWriterBuilder writer;
-    writer["indentation"] = "  ";
-    std::fprintf(out, "%s\n", Json::writeString(writer, v).c_str());
+    PrintJson(out, v);
 }
 
 }  // namespace
@@ -171,7 +162,7 @@ int RunRawCommand(int argc, char** argv, int first, std::FILE* out, std::FILE* e
     std::vector<uint8_t> data;
     const int result = ReadArea(link, r, device, data);
     if (result != kResultOk) {
-        std::fprintf(err, "r730ctl: raw %s: %s (result %d)\n", r.what.c_str(), ResultText(result), result);
+        std::fprintf(err, "r730ctl: raw %s: %s (result %d)\n", r.what.c_str(), RawResultText(result).c_str(), result);
         return 1;
     }
     if (r.json) {
