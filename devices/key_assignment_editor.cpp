@@ -7,12 +7,17 @@
 
 namespace {
 
-constexpr uint8_t Code(AssignmentCategory c) { return CategoryCode(c); }
-constexpr uint8_t Low8(int value) { return static_cast<uint8_t>(value & 0xFF); }
+constexpr uint8_t Code(AssignmentCategory c) {
+    return CategoryCode(c);
+}
+constexpr uint8_t Low8(int value) {
+    return static_cast<uint8_t>(value & 0xFF);
+}
 
 // The selected row of a list, when the list has one.
 std::optional<size_t> SelectedRow(const CodeTable& table, int index) {
-    if (index < 0 || static_cast<size_t>(index) >= table.size()) return std::nullopt;
+    if (index < 0 || static_cast<size_t>(index) >= table.size())
+        return std::nullopt;
     return static_cast<size_t>(index);
 }
 
@@ -24,27 +29,32 @@ void SelectRow(const CodeTable& table, const KeyAssignment& a, int& selection) {
 
 void CopyRow(const CodeTable& table, int index, KeyAssignment& record) {
     const auto row = SelectedRow(table, index);
-    if (!row) return;  // no selection: the record stays
+    if (!row)
+        return;  // no selection: the record stays
     record.category = table.rows[*row].category;
     record.param1 = table.rows[*row].param1;
     record.param2 = table.rows[*row].param2;
 }
 
 uint8_t DelayAndSpeed(const std::string& delay, const std::string& speed) {
-    return static_cast<uint8_t>((ReadNumberField(delay) & 0x0F) << 4 | (ReadNumberField(speed) & 0x0F));
+    return static_cast<uint8_t>((ReadNumberField(delay) & 0x0F) << 4 |
+                                (ReadNumberField(speed) & 0x0F));
 }
 
 }  // namespace
 
 int ReadNumberField(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
     long long value = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) value = INT_MAX;
+        if (value > INT_MAX)
+            value = INT_MAX;
     }
     return static_cast<int>(negative ? -value : value);
 }
@@ -58,13 +68,15 @@ std::string KeyAssignmentEditor::Text(const char* languageId) const {
 std::vector<FunctionType> KeyAssignmentEditor::FunctionItems() const {
     std::vector<FunctionType> items;
     for (int t = 0; t < kFunctionTypeCount; ++t)
-        if (HasFunctionItem(static_cast<FunctionType>(t))) items.push_back(static_cast<FunctionType>(t));
+        if (HasFunctionItem(static_cast<FunctionType>(t)))
+            items.push_back(static_cast<FunctionType>(t));
     return items;
 }
 
 bool KeyAssignmentEditor::HasFunctionItem(FunctionType type) const {
     const int t = static_cast<int>(type);
-    if (t < 0 || t >= kFunctionTypeCount) return false;
+    if (t < 0 || t >= kFunctionTypeCount)
+        return false;
     if (deviceKind_ == kTypeKeyboard && (type == FunctionType::Dpi || type == FunctionType::GunKey))
         return false;
     return true;
@@ -76,7 +88,8 @@ void KeyAssignmentEditor::SetMacroNames(std::vector<std::string> names) {
 }
 
 void KeyAssignmentEditor::RemoveMacroName(int index) {
-    if (index < 0 || static_cast<size_t>(index) >= macroNames_.size()) return;
+    if (index < 0 || static_cast<size_t>(index) >= macroNames_.size())
+        return;
     macroNames_.erase(macroNames_.begin() + index);
     if (controls_.macro == index)
         controls_.macro = -1;
@@ -85,7 +98,8 @@ void KeyAssignmentEditor::RemoveMacroName(int index) {
 }
 
 void KeyAssignmentEditor::RenameMacroName(int index, const std::string& name) {
-    if (index < 0 || static_cast<size_t>(index) >= macroNames_.size() || name.empty()) return;
+    if (index < 0 || static_cast<size_t>(index) >= macroNames_.size() || name.empty())
+        return;
     macroNames_[static_cast<size_t>(index)] = name;
 }
 
@@ -270,7 +284,8 @@ KeyEntry KeyAssignmentEditor::ReadAssignment() {
             record.param2 = c.keyText.empty() ? 0 : current_.param2;
             break;
         case FunctionType::Macro:
-            if (c.macro < 0 || macroNames_.empty() || static_cast<size_t>(c.macro) >= macroNames_.size())
+            if (c.macro < 0 || macroNames_.empty() ||
+                static_cast<size_t>(c.macro) >= macroNames_.size())
                 break;
             record.param1 = Low8(c.macro);
             if (c.macroMode == kMacroModeRepeat) {
@@ -317,7 +332,8 @@ void KeyAssignmentEditor::OnMacroModeSelected(int index) {
 
 void KeyAssignmentEditor::ApplyKeyEdit() {
     const KeyEntry entry = ReadAssignment();
-    if (apply_) apply_(entry);
+    if (apply_)
+        apply_(entry);
     controls_.buttonsEnabled = true;
 }
 
@@ -335,12 +351,15 @@ bool KeyAssignmentEditor::OnKeyCaptured(uint8_t scanCode, uint32_t flags) {
     const std::span<const CaptureRow> capture = CaptureTable();
     const uint8_t extended = flags & 1;
     size_t r = 0;
-    while (r < capture.size() && !(capture[r].scanCode == scanCode && capture[r].extended == extended))
+    while (r < capture.size() &&
+           !(capture[r].scanCode == scanCode && capture[r].extended == extended))
         ++r;
-    if (r == capture.size()) return false;
+    if (r == capture.size())
+        return false;
     const CodeTable& keys = KeyboardKeyTable();
     const KeyCodeRow& row = keys.rows[r];
-    if (row.category != Code(AssignmentCategory::KeyboardKey)) return false;
+    if (row.category != Code(AssignmentCategory::KeyboardKey))
+        return false;
 
     if (r < kModifierRowCount) {
         // Left and right modifiers give the same option: only left-side bits are made.
@@ -375,10 +394,12 @@ void KeyAssignmentEditor::Reset() {
 // ---- labels ----
 
 std::string AssignmentText::Display(const LanguageText& text) const {
-    if (languageIds.empty()) return literal;
+    if (languageIds.empty())
+        return literal;
     std::string out;
     for (const std::string& id : languageIds) {
-        if (!out.empty()) out += "+";
+        if (!out.empty())
+            out += "+";
         out += text ? text(id) : id;
     }
     return out;
@@ -386,28 +407,36 @@ std::string AssignmentText::Display(const LanguageText& text) const {
 
 namespace {
 
-std::optional<AssignmentText> Id(const char* languageId) { return AssignmentText{{languageId}, {}}; }
+std::optional<AssignmentText> Id(const char* languageId) {
+    return AssignmentText{{languageId}, {}};
+}
 
 std::optional<AssignmentText> RowLabel(const CodeTable& table, std::optional<size_t> row) {
-    if (!row) return std::nullopt;
+    if (!row)
+        return std::nullopt;
     return Id(table.names[*row]);
 }
 
-std::optional<AssignmentText> Literal(std::string text) { return AssignmentText{{}, std::move(text)}; }
+std::optional<AssignmentText> Literal(std::string text) {
+    return AssignmentText{{}, std::move(text)};
+}
 
 // Keys and modifiers: the row with both parameters, else every row of the
 // category that shares one of them.
 std::optional<AssignmentText> KeyboardLabel(const KeyAssignment& a) {
     const CodeTable& keys = KeyboardKeyTable();
-    if (const auto row = keys.Find(std::nullopt, a.param1, a.param2)) return Id(keys.names[*row]);
-    if (a.param1 == 0 && a.param2 == 0) return Id("close_text");
+    if (const auto row = keys.Find(std::nullopt, a.param1, a.param2))
+        return Id(keys.names[*row]);
+    if (a.param1 == 0 && a.param2 == 0)
+        return Id("close_text");
     AssignmentText joined;
     for (size_t r = 0; r < keys.size(); ++r) {
         const KeyCodeRow& row = keys.rows[r];
         if (row.category == a.category && (row.param1 == a.param1 || row.param2 == a.param2))
             joined.languageIds.emplace_back(keys.names[r]);
     }
-    if (joined.languageIds.empty()) return std::nullopt;
+    if (joined.languageIds.empty())
+        return std::nullopt;
     return joined;
 }
 
@@ -439,9 +468,11 @@ std::optional<AssignmentText> AssignmentLabel(const KeyAssignment& a, int device
         case AssignmentCategory::DpiShift:
             return Id("mouse_key_DPI_shift");
         case AssignmentCategory::EditShortcut:
-            return RowLabel(EditShortcutTable(), EditShortcutTable().Find(std::nullopt, a.param1, a.param2));
+            return RowLabel(EditShortcutTable(),
+                            EditShortcutTable().Find(std::nullopt, a.param1, a.param2));
         case AssignmentCategory::ShowWindow:
-            if (a.param1 == 0 && a.param2 == 0) return Id("show_window");
+            if (a.param1 == 0 && a.param2 == 0)
+                return Id("show_window");
             return std::nullopt;
         case AssignmentCategory::Consumer:
             return RowLabel(MediaTable(), MediaTable().Find(std::nullopt, a.param1, a.param2));
@@ -449,16 +480,20 @@ std::optional<AssignmentText> AssignmentLabel(const KeyAssignment& a, int device
             return RowLabel(SystemTable(), SystemTable().Find(std::nullopt, a.param1, a.param2));
         case AssignmentCategory::Macro:
         case AssignmentCategory::MacroCount:
-            if (a.param1 < macroNames.size()) return Literal(macroNames[a.param1]);
+            if (a.param1 < macroNames.size())
+                return Literal(macroNames[a.param1]);
             return std::nullopt;
         case AssignmentCategory::GunKey:
-            if (keyboard) break;
-            if (a.param1 < kGunCount) return Id(GunLabels()[a.param1]);
+            if (keyboard)
+                break;
+            if (a.param1 < kGunCount)
+                return Id(GunLabels()[a.param1]);
             return std::nullopt;
         case AssignmentCategory::Special:
             return SpecialLabel(a);
         case AssignmentCategory::MemoryKey:
-            if (keyboard) return SpecialLabel(a);
+            if (keyboard)
+                return SpecialLabel(a);
             break;
         case AssignmentCategory::Reserved15:
         case AssignmentCategory::Reserved21:

@@ -36,11 +36,11 @@ struct KeyEditorControls {
     int media = 0;                                   // "keyset_media_combo"
     int system = 0;                                  // "keyset_system_combo"
     int macro = -1;                                  // "keyset_macro_combo"
-    int macroMode = -1;                              // "keyset_macro_over_combo": 0-3 modes, 4 count
-    bool repeatPanelVisible = false;                 // "keyset_macro_cycle_layout"
-    std::string repeatCount;                         // "keyset_macro_cycle_edit"
-    int gun = 0;                                     // "keyset_gunkey_combo"
-    int combination = 0;                             // "keyset_combokey_combo"
+    int macroMode = -1;               // "keyset_macro_over_combo": 0-3 modes, 4 count
+    bool repeatPanelVisible = false;  // "keyset_macro_cycle_layout"
+    std::string repeatCount;          // "keyset_macro_cycle_edit"
+    int gun = 0;                      // "keyset_gunkey_combo"
+    int combination = 0;              // "keyset_combokey_combo"
     bool buttonsEnabled = false;  // "key_butt_keysave", "key_butt_keycancel", "key_butt_prosave"
 };
 
@@ -51,7 +51,7 @@ inline constexpr int kMacroModeRepeat = 4;  // the mode item that plays a macro 
 int ReadNumberField(const std::string& text);
 
 class KeyAssignmentEditor {
-public:
+  public:
     // `text`: language id → display text; the id itself when not given.
     explicit KeyAssignmentEditor(LanguageText text = {});
 
@@ -103,7 +103,7 @@ public:
     KeyEditorControls& Controls() { return controls_; }
     const KeyEditorControls& Controls() const { return controls_; }
 
-private:
+  private:
     std::string Text(const char* languageId) const;
     void ShowKeyboardKey(const KeyAssignment& a, FunctionType& type);
 

@@ -15,31 +15,33 @@
 // The category byte of a KeyAssignment.
 enum class AssignmentCategory : uint8_t {
     Disabled = 0x00,
-    MouseButton = 0x10,   // param1: button bit
-    Tilt = 0x11,          // param1: delay << 4 | speed; param2: bit 7 right, bits 0-6 count
-    Wheel = 0x12,         // param1: delay << 4 | speed; param2: signed count, negative scrolls down
-    DpiStep = 0x13,       // param1: 1 up, 2 down, 3 cycle
-    Fire = 0x14,          // param1: interval, param2: shot count
+    MouseButton = 0x10,  // param1: button bit
+    Tilt = 0x11,         // param1: delay << 4 | speed; param2: bit 7 right, bits 0-6 count
+    Wheel = 0x12,        // param1: delay << 4 | speed; param2: signed count, negative scrolls down
+    DpiStep = 0x13,      // param1: 1 up, 2 down, 3 cycle
+    Fire = 0x14,         // param1: interval, param2: shot count
     Reserved15 = 0x15,
     DpiShift = 0x16,
-    KeyboardKey = 0x20,   // param1: HID modifier bits, param2: HID keyboard usage
+    KeyboardKey = 0x20,  // param1: HID modifier bits, param2: HID keyboard usage
     Reserved21 = 0x21,
     EditShortcut = 0x22,  // param2: 0 cut ... 8 open
     ShowWindow = 0x23,
-    Consumer = 0x30,      // param1, param2: low and high byte of a HID consumer usage
-    SystemControl = 0x40, // param1: 0x01, 0x02 or 0x04
+    Consumer = 0x30,       // param1, param2: low and high byte of a HID consumer usage
+    SystemControl = 0x40,  // param1: 0x01, 0x02 or 0x04
     Reserved50 = 0x50,
     Reserved60 = 0x60,
-    Macro = 0x70,         // param1: macro library index (slot on the device), param2: play mode
-    MacroCount = 0x71,    // param1: as Macro, param2: repeat count
-    GunKey = 0x72,        // param1: gun 0-3
-    Special = 0xA0,       // param1: 0 off, 1 Fn, 2 smart key, 0x1B game mode
+    Macro = 0x70,       // param1: macro library index (slot on the device), param2: play mode
+    MacroCount = 0x71,  // param1: as Macro, param2: repeat count
+    GunKey = 0x72,      // param1: gun 0-3
+    Special = 0xA0,     // param1: 0 off, 1 Fn, 2 smart key, 0x1B game mode
     ReservedB0 = 0xB0,
     ReservedC0 = 0xC0,
-    MemoryKey = 0xD0,     // param1 0xA2, param2 1-5
+    MemoryKey = 0xD0,  // param1 0xA2, param2 1-5
 };
 
-constexpr uint8_t CategoryCode(AssignmentCategory c) { return static_cast<uint8_t>(c); }
+constexpr uint8_t CategoryCode(AssignmentCategory c) {
+    return static_cast<uint8_t>(c);
+}
 constexpr bool HasCategory(const KeyAssignment& a, AssignmentCategory c) {
     return a.category == CategoryCode(c);
 }
@@ -95,14 +97,14 @@ inline constexpr size_t kCaptureRowCount = 113;
 inline constexpr size_t kModifierRowCount = 8;  // rows 0-7 of the keyboard table
 inline constexpr size_t kGunCount = 4;
 
-const CodeTable& MouseButtonTable();     // 5 rows, "keyset_mousekey_combo"
-const CodeTable& DpiTable();             // 3 rows, "keyset_mousedpi_combo"
-const CodeTable& MediaTable();           // 18 rows, "keyset_media_combo"
-const CodeTable& SystemTable();          // 3 rows, "keyset_system_combo"
-const CodeTable& CombinationKeyTable();  // 11 rows, "keyset_combokey_combo"
-const CodeTable& EditShortcutTable();    // 9 rows, labels only
-const CodeTable& SpecialLabelTable();    // 4 rows, labels only
-const CodeTable& KeyboardKeyTable();     // 142 rows
+const CodeTable& MouseButtonTable();         // 5 rows, "keyset_mousekey_combo"
+const CodeTable& DpiTable();                 // 3 rows, "keyset_mousedpi_combo"
+const CodeTable& MediaTable();               // 18 rows, "keyset_media_combo"
+const CodeTable& SystemTable();              // 3 rows, "keyset_system_combo"
+const CodeTable& CombinationKeyTable();      // 11 rows, "keyset_combokey_combo"
+const CodeTable& EditShortcutTable();        // 9 rows, labels only
+const CodeTable& SpecialLabelTable();        // 4 rows, labels only
+const CodeTable& KeyboardKeyTable();         // 142 rows
 std::span<const CaptureRow> CaptureTable();  // 113 rows: keyboard rows 0-112
 // "gun_1_txt" ... "gun_4_txt": the items of "keyset_gunkey_combo", index = param1.
 std::span<const char* const> GunLabels();

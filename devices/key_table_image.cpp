@@ -5,7 +5,8 @@
 #include "devices/key_codes.h"
 
 std::optional<size_t> KeyPositions::Of(size_t key) const {
-    if (key >= map.size() || map[key] == none || map[key] >= count) return std::nullopt;
+    if (key >= map.size() || map[key] == none || map[key] >= count)
+        return std::nullopt;
     return map[key];
 }
 
@@ -14,7 +15,8 @@ KeyTablePlan PlanKeyTable(std::span<const KeyEntry> keys, const KeyPositions& po
     KeyTablePlan plan;
     for (size_t k = 0; k < keys.size(); ++k) {
         const std::optional<size_t> position = positions.Of(k);
-        if (!position) continue;
+        if (!position)
+            continue;
         KeyAssignment sent = keys[k].current;
         if (IsMacroAssignment(sent)) {
             if (sent.param1 < macroCount) {

@@ -18,9 +18,9 @@ inline constexpr uint8_t kKeyboardNoPosition = 0xFF;  // the keyboard's position
 
 // Where the keys of a key list sit on the device.
 struct KeyPositions {
-    std::span<const uint8_t> map;  // position of key i; keys beyond the map have none
+    std::span<const uint8_t> map;     // position of key i; keys beyond the map have none
     uint8_t none = kMouseNoPosition;  // the mark of a key without a position
-    size_t count = 0;              // positions the device reports (its key slots)
+    size_t count = 0;                 // positions the device reports (its key slots)
     // The key's position; none when it is marked, missing or beyond the device's count.
     std::optional<size_t> Of(size_t key) const;
 };
