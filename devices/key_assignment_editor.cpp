@@ -280,7 +280,7 @@ KeyEntry KeyAssignmentEditor::ReadAssignment() {
             record.category = Code(AssignmentCategory::KeyboardKey);
             record.param1 = c.modifierOption >= 1 && c.modifierOption <= 4
                                 ? static_cast<uint8_t>(1 << (c.modifierOption - 1))
-                                : 0;
+                                : uint8_t{0};
             record.param2 = c.keyText.empty() ? 0 : current_.param2;
             break;
         case FunctionType::Macro:
