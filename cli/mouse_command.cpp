@@ -1,12 +1,13 @@
 #include "cli/mouse_command.h"
 #include "cli/result_text.h"
 
-#include <cstring>
 #include <string>
 
 #include <json/json.h>
 
 #include "cli/discovery_session.h"
+#include "cli/mouse_buttons.h"
+#include "cli/mouse_commit.h"
 #include "cli/mouse_edit.h"
 #include "cli/mouse_report.h"
 #include "cli/mouse_request.h"
@@ -17,28 +18,6 @@ namespace {
 
 // What the mouse answered to a read or to the settings write.
 std::string AnswerText(int result) { return ResultText(result, "mouse"); }
-
-
-Json::Value CommitJson(const MouseCommit& c) {
-    Json::Value v(Json::objectValue);
-    v["saved"] = c.saved == 0;
-    v["sent"] = c.sent == kResultOk;
-    v["result"] = c.sent;
-    return v;
-}
-
-// 0 when the profile was saved and the mouse took it; else 1 after a message
-// that says both what happened to the profile and what the mouse answered.
-int CommitStatus(const MouseRequest& r, const MouseCommit& c, std::FILE* err) {
-    if (c.ok())
-        return 0;
-    const std::string profile =
-        c.saved == 0 ? "the profile was saved"
-                     : "the profile was NOT saved (" + std::string(std::strerror(c.saved)) + ")";
-    std::fprintf(err, "r730ctl: mouse %s: %s; %s (result %d)\n", r.name.c_str(), profile.c_str(),
-                 AnswerText(c.sent).c_str(), c.sent);
-    return 1;
-}
 
 int Show(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FILE* out) {
     const MouseBattery battery = ReadMouseBattery(mouse);
@@ -134,6 +113,10 @@ int RunMouseCommand(int argc, char** argv, int first, std::FILE* out, std::FILE*
             return Show(*mouse, r, out);
         case MouseAction::Defaults:
             return Defaults(*mouse, r, out, err);
+        case MouseAction::Buttons:
+            return ShowMouseButtons(*mouse, r, out);
+        case MouseAction::Assign:
+            return AssignMouseButton(*mouse, r, out, err);
         default:
             return Edit(*mouse, r, out, err);
     }

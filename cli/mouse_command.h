@@ -3,7 +3,7 @@
 #include <cstdio>
 
 // r730ctl mouse show|dpi|stage|active-stage|rate|liftoff|calibration|ripple|
-//               debounce|sleep|defaults [VALUES] [--json]
+//               debounce|sleep|defaults|buttons|assign [VALUES] [--json]
 // Reads the mouse as the application does when its link opens (take-over,
 // key table, profile, settings), then shows its settings or makes one edit,
 // which is saved in the profile and written to the mouse. Returns the process

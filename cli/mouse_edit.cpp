@@ -93,6 +93,8 @@ MouseField DescribeMouseField(CZentrelMouseDevice& mouse, const MouseRequest& r)
         }
         case MouseAction::Show:
         case MouseAction::Defaults:
+        case MouseAction::Buttons:
+        case MouseAction::Assign:
             break;
     }
     return {};
@@ -121,6 +123,8 @@ MouseCommit ApplyMouseEdit(CZentrelMouseDevice& mouse, const MouseRequest& r) {
             return mouse.SetSleep(r.sleep, r.value);
         case MouseAction::Show:
         case MouseAction::Defaults:
+        case MouseAction::Buttons:
+        case MouseAction::Assign:
             break;
     }
     return {};

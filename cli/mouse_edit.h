@@ -17,6 +17,6 @@ struct MouseField {
 };
 
 // The setting an edit request changes, as the model holds it now. Not for
-// show or defaults.
+// show, defaults, buttons or assign.
 MouseField DescribeMouseField(CZentrelMouseDevice& mouse, const MouseRequest& request);
 MouseCommit ApplyMouseEdit(CZentrelMouseDevice& mouse, const MouseRequest& request);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "devices/mouse_dpi.h"
@@ -26,6 +27,8 @@ constexpr Subcommand kSubcommands[] = {
     {"debounce", MouseAction::Debounce, " N"},
     {"sleep", MouseAction::Sleep, " ble1|ble2|dev1|dev2 VALUE"},
     {"defaults", MouseAction::Defaults, ""},
+    {"buttons", MouseAction::Buttons, ""},
+    {"assign", MouseAction::Assign, " BUTTON FUNCTION…"},
 };
 
 // The range of the one number of the single-value settings.
@@ -135,6 +138,25 @@ bool ParseValues(const Subcommand& sub, const std::vector<std::string>& words, M
     return true;
 }
 
+// BUTTON FUNCTION…
+bool ParseAssign(const std::vector<std::string>& words, MouseRequest& r, std::string& error) {
+    if (words.size() < 2) {
+        error = "mouse assign: usage: mouse assign BUTTON FUNCTION… [--json]";
+        return false;
+    }
+    const int lastButton = static_cast<int>(kMouseButtons) - 1;
+    if (!ParseInRange(words[0], 0, lastButton, r.button)) {
+        error = RangeError(r.name, "BUTTON", 0, lastButton, words[0]);
+        return false;
+    }
+    std::string problem;
+    if (!ParseButtonFunction(std::span(words).subspan(1), r.function, problem)) {
+        error = "mouse assign: " + problem;
+        return false;
+    }
+    return true;
+}
+
 size_t ArgumentCount(const Subcommand& sub) {
     size_t n = 0;
     for (const char* c = sub.usage; *c; ++c)
@@ -164,7 +186,7 @@ int ParseMouseRequest(int argc, char** argv, int first, MouseRequest& r, std::st
     if (words.empty()) {
         error =
             "mouse: say what to do: show, dpi, stage, active-stage, rate, liftoff, calibration, "
-            "ripple, debounce, sleep or defaults";
+            "ripple, debounce, sleep, defaults, buttons or assign";
         return 2;
     }
     r.name = words.front();
@@ -175,6 +197,8 @@ int ParseMouseRequest(int argc, char** argv, int first, MouseRequest& r, std::st
     }
     r.action = sub->action;
     words.erase(words.begin());
+    if (r.action == MouseAction::Assign)
+        return ParseAssign(words, r, error) ? 0 : 2;
     if (words.size() != ArgumentCount(*sub)) {
         error = "mouse " + r.name + ": usage: mouse " + r.name + sub->usage + " [--json]";
         return 2;

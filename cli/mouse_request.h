@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/button_function.h"
 #include "devices/zentrel_mouse_device.h"
 
 enum class MouseAction {
@@ -18,6 +19,8 @@ enum class MouseAction {
     Debounce,
     Sleep,
     Defaults,
+    Buttons,
+    Assign,
 };
 
 struct MouseRequest {
@@ -27,6 +30,8 @@ struct MouseRequest {
     int value = 0;     // dpi (a DPI value), rate, liftoff, calibration, ripple, debounce, sleep
     bool on = false;   // stage
     MouseSleep sleep = MouseSleep::Ble1;
+    int button = 0;           // assign
+    ButtonFunction function;  // assign
     bool json = false;
 };
 

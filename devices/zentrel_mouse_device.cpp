@@ -1,6 +1,7 @@
 #include "devices/zentrel_mouse_device.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "devices/device_types.h"
 #include "devices/light_tables.h"
@@ -292,6 +293,14 @@ void CZentrelMouseDevice::DropMissingMacros() {
     profile_.Save();
     SendKeyAssignments();
     View().SettingsChanged();
+}
+
+int CZentrelMouseDevice::StoreKeyAssignment(size_t key, const KeyAssignment& current) {
+    if (key >= keys_.size()) return EINVAL;
+    keys_[key].current = current;
+    keys_[key].current.keyIndex = static_cast<uint16_t>(key);
+    profile_.SetKeyList(keys_);
+    return profile_.Save();
 }
 
 int CZentrelMouseDevice::RestoreMouseDefaults() {

@@ -99,6 +99,11 @@ public:
     MouseCommit SetRipple(int option);
     MouseCommit SetDebounce(int index);
     MouseCommit SetSleep(MouseSleep which, int value);
+    // The key editor's apply: key `key` gets `current` as its function and the
+    // key list is saved in the profile; nothing is sent (SendKeyAssignments
+    // does). Returns the save result (0 saved, else an errno value); EINVAL for
+    // a key that is not in the list.
+    int StoreKeyAssignment(size_t key, const KeyAssignment& current);
     // Kept in the profile only; nothing is sent.
     int SetPointerValues(uint16_t doubleClick, uint16_t speed, bool precision, bool scrollPage,
                          uint16_t wheelLines);

@@ -5,76 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
-#include <json/json.h>
-
-#include "cli/mouse_command.h"
-#include "sim/sim_world.h"
-#include "tests/cli/capture_output.h"
-#include "tests/cli/run_program.h"
+#include "tests/cli/mouse_program.h"
 
 namespace {
 
-constexpr char kProfileFolder[] = "/R730-VXT-1K Gaming Mouse/mouse";
 constexpr size_t kStage2Level = 14 + 9 * 2 + 2;  // b2 of stage 2 in the profile block
-
-Json::Value ParseJson(const std::string& text) {
-    Json::Value v;
-    std::istringstream in(text);
-    std::string errors;
-    EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &v, &errors))
-        << errors << text;
-    return v;
-}
-
-std::vector<uint8_t> FromHex(const std::string& hex) {
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
-// One user's data folder and one simulated mouse kept in a state file, used by
-// runs of the program one after the other.
-class MouseProgram {
-  public:
-    explicit MouseProgram(std::string simulate = "--simulate=mouse")
-        : simulate_(std::move(simulate)) {}
-
-    ProgramRun Run(const std::vector<std::string>& mouseArgs) const {
-        std::vector<std::string> args = {"XDG_DATA_HOME=" + home_.Path(), R730CTL, simulate_,
-                                         "--sim-state", State()};
-        args.emplace_back("mouse");
-        args.insert(args.end(), mouseArgs.begin(), mouseArgs.end());
-        return RunProgram("env", args);
-    }
-    // A run whose JSON output is returned (the test fails on another exit code).
-    Json::Value Json(const std::vector<std::string>& mouseArgs, int expectedCode = 0) const {
-        std::vector<std::string> args = mouseArgs;
-        args.emplace_back("--json");
-        const ProgramRun run = Run(args);
-        EXPECT_EQ(run.exitCode, expectedCode) << run.err;
-        return ParseJson(run.out);
-    }
-
-    std::string State() const { return home_.File("state.json"); }
-    std::string Home() const { return home_.Path(); }
-    const std::string& Simulate() const { return simulate_; }
-    std::vector<uint8_t> DeviceArea(const char* area) const {
-        const Json::Value state = ParseJson(ReadWholeFile(State()));
-        return FromHex(state["devices"]["mouse"][area].asString());
-    }
-    // The mouse's device object of the profile file.
-    Json::Value Profile() const {
-        return ParseJson(
-            ReadWholeFile(home_.Path() + kProfileFolder + "/Profile1.Json"))["Device"][0];
-    }
-
-  private:
-    TempFolder home_;
-    std::string simulate_;
-};
 
 class MouseCommandByConnection : public testing::TestWithParam<const char*> {};
 
@@ -322,20 +258,9 @@ class MouseCommandInProcess : public testing::Test {
     void TearDown() override { unsetenv("XDG_DATA_HOME"); }
 
     static Captured Mouse(std::vector<std::string> args) {
-        args.insert(args.begin(), "mouse");
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        return CaptureOutput([&](std::FILE* out, std::FILE* err) {
-            return RunMouseCommand(static_cast<int>(argv.size()), argv.data(), 1, out, err);
-        });
+        return RunMouseInProcess(std::move(args));
     }
-    static std::vector<SimDeviceSpec> Specs(const char* list) {
-        std::vector<SimDeviceSpec> specs;
-        std::string error;
-        EXPECT_TRUE(ParseSimulateList(list, specs, error)) << error;
-        return specs;
-    }
+    static std::vector<SimDeviceSpec> Specs(const char* list) { return SimSpecs(list); }
 
     TempFolder home_;
 };
