@@ -106,15 +106,40 @@ int CZentrelMouseDevice::LoadLightSettings() {
 void CZentrelMouseDevice::BuildButtonMap(const std::vector<uint8_t>& table) {
     buttonMap_.fill(kNoSlot);
     const size_t slots = std::min<size_t>(InfoBlock()[5], table.size() / 3);
-    for (size_t button = 0; button < kMouseButtons; ++button) {
+    std::vector<bool> taken(slots, false);
+    auto holds = [&](size_t slot, uint8_t c, uint8_t p1, uint8_t p2) {
+        const uint8_t* bytes = table.data() + slot * 3;
+        return bytes[0] == c && bytes[1] == p1 && bytes[2] == p2;
+    };
+    auto place = [&](size_t button, const KeyAssignment& f, bool ownSlotOnly) {
         for (size_t slot = 0; slot < slots; ++slot) {
-            if (std::equal(kButtonFunctions[button].begin(), kButtonFunctions[button].end(),
-                           table.begin() + static_cast<long>(slot * 3))) {
-                buttonMap_[button] = static_cast<uint8_t>(slot);
-                break;
-            }
+            if (ownSlotOnly && slot != button) continue;
+            if (taken[slot] || !holds(slot, f.category, f.param1, f.param2)) continue;
+            buttonMap_[button] = static_cast<uint8_t>(slot);
+            taken[slot] = true;
+            return;
         }
+    };
+    auto factory = [](size_t button) {
+        const auto& f = kButtonFunctions[button];
+        return KeyAssignment{static_cast<uint16_t>(button), f[0], f[1], f[2], 0};
+    };
+    auto given = [&](size_t button) {
+        return button < keys_.size() ? keys_[button].current : factory(button);
+    };
+    // A button's slot holds its factory function, or the function the profile
+    // says it was given (matching factory functions alone would lose a button
+    // once it has another function, and let the button whose factory function it
+    // now carries take its slot). A button's own slot is taken first, then the
+    // first free slot with its factory function, then with its given function.
+    for (size_t button = 0; button < kMouseButtons; ++button) {
+        place(button, factory(button), true);
+        if (buttonMap_[button] == kNoSlot) place(button, given(button), true);
     }
+    for (size_t button = 0; button < kMouseButtons; ++button)
+        if (buttonMap_[button] == kNoSlot) place(button, factory(button), false);
+    for (size_t button = 0; button < kMouseButtons; ++button)
+        if (buttonMap_[button] == kNoSlot) place(button, given(button), false);
 }
 
 int CZentrelMouseDevice::ReadMouse() {
@@ -140,9 +165,9 @@ int CZentrelMouseDevice::ReadMouse() {
     if (const int r = ReadKeyTable(link, table.data()); r != kResultOk) return r;
     keyTable_ = table;
     CloseTransfer(link);
-    BuildButtonMap(table);
 
     LoadSelectedProfile();
+    BuildButtonMap(table);  // after the profile: it also knows the functions given to buttons
     ReadMouseSettings();
     ApplyToPage();
     StopLightingThread();

@@ -199,21 +199,27 @@ TEST(MouseAssign, AMacroBeyondTheLibraryChangesNothing) {
     EXPECT_EQ(mouse.Profile()["KeyList"][3]["Assignment"].asUInt(), kForward);
 }
 
-// The mouse's slot of a button is where its factory function sits in the
-// mouse's table; once the slot holds another function the next run finds none.
-TEST(MouseAssign, AButtonWhoseSlotHoldsAnotherFunctionIsNotCarriedByTheMouse) {
+// A button keeps its slot after it was given another function, also when that
+// function is another button's factory function: the next runs find it again
+// by the function the profile says it has.
+TEST(MouseAssign, AReassignedButtonKeepsItsSlot) {
     const MouseProgram mouse;
-    ASSERT_EQ(mouse.Run({"assign", "3", "gun", "1"}).exitCode, 0);
-    const ProgramRun run = mouse.Run({"assign", "3", "default", "--json"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("the profile was saved, but the mouse has no slot for button 3"),
-              std::string::npos)
-        << run.err;
+    ASSERT_EQ(mouse.Run({"assign", "3", "dpi", "up"}).exitCode, 0);  // button 5's factory function
+    EXPECT_EQ(Slot(mouse.DeviceArea("key_table"), 3), (std::vector<uint8_t>{0x13, 0x01, 0x00}));
+    ProgramRun run = mouse.Run({"assign", "5", "button", "left", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ParseJson(run.out)["slot"].asInt(), 5);
+    const std::vector<uint8_t> table = mouse.DeviceArea("key_table");
+    EXPECT_EQ(Slot(table, 5), (std::vector<uint8_t>{0x10, 0x01, 0x00}));
+    EXPECT_EQ(Slot(table, 3), (std::vector<uint8_t>{0x13, 0x01, 0x00}));  // button 3 untouched
+
+    run = mouse.Run({"assign", "3", "default", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
     const Json::Value v = ParseJson(run.out);
     EXPECT_EQ(v["label"].asString(), "mouse_key_forward");
-    EXPECT_TRUE(v["slot"].isNull());
+    EXPECT_EQ(v["slot"].asInt(), 3);
     EXPECT_EQ(mouse.Profile()["KeyList"][3]["Assignment"].asUInt(), kForward);
-    EXPECT_EQ(Slot(mouse.DeviceArea("key_table"), 3), (std::vector<uint8_t>{0x72, 0x01, 0x00}));
+    EXPECT_EQ(Slot(mouse.DeviceArea("key_table"), 3), (std::vector<uint8_t>{0x10, 0x10, 0x00}));
 }
 
 // ---- in this process, where the mouse can refuse the key table ----
