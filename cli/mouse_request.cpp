@@ -1,4 +1,5 @@
 #include "cli/mouse_request.h"
+#include "cli/command_words.h"
 
 #include <charconv>
 #include <cstring>
@@ -175,14 +176,7 @@ const char* MouseSleepName(MouseSleep which) {
 }
 
 int ParseMouseRequest(int argc, char** argv, int first, MouseRequest& r, std::string& error) {
-    std::vector<std::string> words;
-    for (int i = first; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
-            r.json = true;
-        } else {
-            words.emplace_back(argv[i]);
-        }
-    }
+    std::vector<std::string> words = CommandWords(argc, argv, first, r.json);
     if (words.empty()) {
         error =
             "mouse: say what to do: show, dpi, stage, active-stage, rate, liftoff, calibration, "

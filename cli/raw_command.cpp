@@ -1,4 +1,5 @@
 #include "cli/raw_command.h"
+#include "cli/command_words.h"
 #include "cli/result_text.h"
 
 #include <cstdlib>
@@ -34,14 +35,7 @@ bool ParseNumber(const char* text, long max, long& value) {
 }
 
 int ParseRequest(int argc, char** argv, int first, RawRequest& r, std::string& error) {
-    std::vector<std::string> words;
-    for (int i = first; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) {
-            r.json = true;
-        } else {
-            words.emplace_back(argv[i]);
-        }
-    }
+    const std::vector<std::string> words = CommandWords(argc, argv, first, r.json);
     size_t at = 0;
     if (at < words.size() && IsKindName(words[at])) r.kind = words[at++];
     if (at >= words.size()) {
