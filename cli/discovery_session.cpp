@@ -1,5 +1,7 @@
 #include "cli/discovery_session.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 #include "cli/device_kinds.h"
@@ -62,4 +64,10 @@ std::vector<SessionDevice> DiscoverySession::Devices() const {
                          return a.device->Row() < b.device->Row();
                      });
     return found;
+}
+
+bool DiscoverySession::ScanOrReport(std::FILE* err) {
+    if (Scan()) return true;
+    std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
+    return false;
 }

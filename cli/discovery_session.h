@@ -4,6 +4,8 @@
 // is connected.
 #pragma once
 
+#include <cstdio>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,8 @@ public:
 
     // One discovery pass on this thread; false when the interfaces could not be listed.
     bool Scan();
+    // Scan, saying on `err` when the interfaces could not be listed.
+    bool ScanOrReport(std::FILE* err);
     // The discovery thread: reports arrive on it until Stop.
     void Start();
     void Stop();

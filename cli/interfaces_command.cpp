@@ -53,10 +53,7 @@ void PrintTable(std::FILE* out, const std::vector<DeviceIdentity>& list) {
 
 int RunInterfacesCommand(std::FILE* out, std::FILE* err, bool json) {
     DiscoverySession session;
-    if (!session.Scan()) {
-        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
-        return 1;
-    }
+    if (!session.ScanOrReport(err)) return 1;
     if (json) {
         PrintJson(out, session.Interfaces());
     } else {

@@ -56,10 +56,7 @@ bool DescribeInterfaces(std::string& lines, size_t& count) {
 
 int RunListCommand(std::FILE* out, std::FILE* err, bool json) {
     DiscoverySession session;
-    if (!session.Scan()) {
-        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
-        return 1;
-    }
+    if (!session.ScanOrReport(err)) return 1;
     const std::vector<SessionDevice> devices = session.Devices();
     if (json) {
         std::fprintf(out, "%s\n", DevicesJson(devices).c_str());

@@ -85,10 +85,7 @@ int RunMouseCommand(int argc, char** argv, int first, std::FILE* out, std::FILE*
         return code;
     }
     DiscoverySession session;
-    if (!session.Scan()) {
-        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
-        return 1;
-    }
+    if (!session.ScanOrReport(err)) return 1;
     CZentrelMouseDevice* mouse = FindMouse(session.Devices());
     if (!mouse) {
         std::fprintf(err, "r730ctl: no mouse found\n");

@@ -134,10 +134,7 @@ int RunRawCommand(int argc, char** argv, int first, std::FILE* out, std::FILE* e
         return code;
     }
     DiscoverySession session;
-    if (!session.Scan()) {
-        std::fprintf(err, "r730ctl: cannot list HID interfaces (udev unavailable)\n");
-        return 1;
-    }
+    if (!session.ScanOrReport(err)) return 1;
     const std::vector<SessionDevice> devices = session.Devices();
     const SessionDevice* found = FindDevice(devices, r.kind);
     if (!found) {
