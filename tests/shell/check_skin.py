@@ -173,7 +173,8 @@ def check_layout(fname, required, langs):
             problem(f'{fname}: drop-down {n} has no items')
         # pictures
         for p in w.findall('property'):
-            for tag in ('pixmap', 'normaloff'):
+            for tag in ('pixmap', 'normaloff', 'normalon', 'disabledoff', 'disabledon', 'activeoff', 'activeon',
+                        'selectedoff', 'selectedon'):
                 for el in p.iter(tag):
                     if el.text and not os.path.isfile(os.path.join(SKIN, el.text)):
                         problem(f'{fname}: {n} names a missing picture {el.text}')
