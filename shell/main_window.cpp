@@ -186,7 +186,10 @@ void CMainWnd::OnEntryShown(CZentrelUSBDevice* device, bool visible) {
     UpdateNotices();
 }
 
+// A device plugged while the program runs comes to the front; at start-up the
+// first device found stays shown rather than the last one opened.
 void CMainWnd::OnCurrentChanged(CZentrelUSBDevice* device) {
+    if (!hub_.FirstPassSeen() && current_) return;
     if (device && EntryOf(device) && EntryOf(device)->Shown()) ShowDevice(device);
 }
 
@@ -305,6 +308,22 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// "default_btn": after the user confirms, the current device takes its
+// default settings and writes its keys and its settings area.
+void CMainWnd::RestoreDefaults() {
+    CZentrelUSBDevice* device = current_;
+    if (!device) return;
+    if (ShowMessageWindow(this, {}, "message_text_22", 96, true, kMessageOkCancel) != 1) return;
+    if (current_ != device) return;  // the device left while the question was open
+    DeviceHub* hub = &hub_;
+    hub_.Post([device, hub] {
+        device->RestoreDefaults();
+        device->SendKeyAssignments();
+        device->SendSettings(0, 0);
+        hub->RequestMouseState(device);
+    });
+}
+
 void CMainWnd::ToggleLightControl() {
     lightControl_ = !lightControl_;
     if (auto* b = FindControl<QAbstractButton>(root_, "control_light_status")) {
@@ -386,6 +405,8 @@ bool CMainWnd::HandleClick(const Notification& n) {
             // On success the mouse arms its entry's read timer (1001, 500 ms) itself.
             hub_.Post([mouse] { mouse->Reconnect(); });
         }
+    } else if (name == "default_btn") {
+        RestoreDefaults();
     } else if (name == "control_light_status") {
         ToggleLightControl();
     } else if (name == "device_select_prev") {

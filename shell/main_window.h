@@ -70,6 +70,7 @@ private:
     void HideToTray();
     void ToggleFromTray();
     void ToggleLightControl();
+    void RestoreDefaults();
     void ShowLanguageMenu();
     void SetupTray();
     void RetranslateAll();
