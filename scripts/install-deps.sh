@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libudev-dev libjsoncpp-dev
   googletest libgtest-dev libgmock-dev
+  qemu-system-x86 linux-image-amd64 busybox-static
 )
 
 missing=()
