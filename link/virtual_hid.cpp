@@ -1,9 +1,12 @@
 #include "link/virtual_hid.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+
+#include "link/report_descriptor.h"
 
 namespace {
 
@@ -20,6 +23,12 @@ struct VirtualHidBus::Interface {
     std::vector<std::weak_ptr<VirtualHandle>> handles;
     bool removed = false;
     bool openRefused = false;
+    // The input reports the descriptor declares: byte length after the id byte
+    // by report id, -1 when undeclared. Without a readable descriptor every
+    // report passes (`checked` false).
+    bool checked = false;
+    bool numbered = false;
+    std::array<int32_t, 256> inputLength{};
 };
 
 namespace {
@@ -50,7 +59,7 @@ public:
 
     bool Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs) override {
         *bytesWritten = 0;
-        if (!writeAccess_ || length == 0 || length > kVirtualMaxReport) return false;
+        if (!writeAccess_ || length < kVirtualMinWrite || length > kVirtualMaxReport) return false;
         if (Stopped()) return false;
         VirtualWriteResult result = VirtualWriteResult::Accepted;
         if (iface_->responder) {
@@ -121,6 +130,38 @@ private:
     bool removed_ = false;
 };
 
+void LearnInputReports(VirtualHidBus::Interface& iface) {
+    iface.inputLength.fill(-1);
+    const std::vector<uint8_t>& bytes = iface.setup.reportDescriptor;
+    HidReportDescriptor descriptor;
+    if (ParseReportDescriptor(bytes.data(), bytes.size(), descriptor) != kHidParseOk) return;
+    std::array<uint64_t, 256> bits{};
+    std::array<bool, 256> declared{};
+    for (const HidTopCollection& c : descriptor.collections) {
+        for (const HidField& f : c.fields) {
+            if (f.type != HidReportType::Input) continue;
+            declared[f.reportId] = true;
+            bits[f.reportId] = std::max(bits[f.reportId],
+                                        f.bitOffset + uint64_t{f.reportSize} * f.reportCount);
+        }
+    }
+    for (size_t id = 0; id < bits.size(); ++id)
+        if (declared[id]) iface.inputLength[id] = static_cast<int32_t>((bits[id] + 7) / 8);
+    iface.numbered = descriptor.usesReportIds;
+    iface.checked = true;
+}
+
+// The kernel hands a report to hidraw only when its id names an input report
+// and it carries at least that report's bytes.
+bool HidrawWouldDeliver(const VirtualHidBus::Interface& iface, const uint8_t* report,
+                        size_t length) {
+    if (!iface.checked) return true;
+    const uint8_t id = iface.numbered ? report[0] : 0;
+    const int32_t needed = iface.inputLength[id];
+    const size_t payload = iface.numbered ? length - 1 : length;
+    return needed >= 0 && payload >= static_cast<size_t>(needed);
+}
+
 uint32_t ParseVirtualNode(const std::string& node) {
     const std::string prefix = kVirtualNodePrefix;
     if (node.compare(0, prefix.size(), prefix) != 0) return 0;
@@ -147,6 +188,7 @@ uint32_t VirtualHidBus::Add(const VirtualHidSpec& setup,
     auto iface = std::make_shared<Interface>();
     iface->setup = setup;
     iface->responder = std::move(responder);
+    LearnInputReports(*iface);
     {
         std::lock_guard lock(mutex_);
         iface->id = nextId_++;
@@ -183,6 +225,7 @@ bool VirtualHidBus::SendInput(uint32_t interfaceId, const uint8_t* report, size_
     if (!iface) return false;
     std::lock_guard lock(iface->mutex);
     if (iface->removed) return false;
+    if (!HidrawWouldDeliver(*iface, report, length)) return true;  // the host ignores it
     std::erase_if(iface->handles, [](const auto& weak) { return weak.expired(); });
     for (auto& weak : iface->handles) {
         auto handle = weak.lock();

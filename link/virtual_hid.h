@@ -1,10 +1,17 @@
 // The virtual HID transport: an in-process bus of virtual interfaces that
 // look, through HidInterface, exactly like hidraw nodes. Each interface has a
 // vendor and product id, an interface number, a report descriptor and a
-// responder that receives the output reports written to it. Input reports
-// sent by the interface go to a queue of each open handle (64 reports at most,
-// newer reports dropped while a queue is full, as the kernel does). Removing
-// an interface makes pending and later reads and writes on its handles fail.
+// responder that receives the output reports written to it. The bus moves
+// reports as the kernel's hidraw does with a uhid or USB device:
+//  - input reports go to a queue of each open handle, 63 reports at most
+//    (hidraw's ring of 64 slots keeps one free); newer ones are dropped while
+//    a queue is full;
+//  - an input report whose id the descriptor declares for no input report, or
+//    that is shorter than that report, reaches no handle; a longer one arrives
+//    whole;
+//  - a write of fewer than 2 bytes or more than 4096 fails;
+// Removing an interface makes pending and later reads and writes on its
+// handles fail, reports still queued included.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +25,8 @@
 #include "link/hid_node.h"
 
 inline constexpr const char* kVirtualNodePrefix = "virtual:";
-inline constexpr size_t kVirtualQueueLimit = 64;
+inline constexpr size_t kVirtualQueueLimit = 63;
+inline constexpr size_t kVirtualMinWrite = 2;
 inline constexpr size_t kVirtualMaxReport = 4096;
 
 struct VirtualHidSpec {
@@ -61,7 +69,8 @@ public:
     // Removes an interface: open handles see the unplug. False when unknown.
     bool Remove(uint32_t interfaceId);
     // Queues an input report on every open handle. False when the interface is gone
-    // or the report is empty or too long.
+    // or the report is empty or too long; true, though no handle gets it, for a
+    // report the descriptor does not declare or a report too short for it.
     bool SendInput(uint32_t interfaceId, const uint8_t* report, size_t length);
     // Makes opens of an interface fail (as a node without permission does).
     void SetOpenRefused(uint32_t interfaceId, bool refused);

@@ -195,8 +195,9 @@ TEST(HidInterfaceRead, EveryOpenHasItsOwnBoundedQueue) {
     size_t n = 0;
     ASSERT_EQ(second.Read(buf, sizeof buf, &n, 100), 1);
     EXPECT_EQ(buf[3], 0);
-    // A full queue drops the newest reports: the first 64 are kept in order.
-    for (int i = 0; i < 64; ++i) {
+    // A full queue drops the newest reports: the oldest are kept in order (63, as
+    // hidraw keeps them).
+    for (int i = 0; i < static_cast<int>(kVirtualQueueLimit); ++i) {
         ASSERT_EQ(first.Read(buf, sizeof buf, &n, 100), 1);
         EXPECT_EQ(buf[3], i);
     }
@@ -283,6 +284,40 @@ TEST(HidInterfaceWrite, DeliversTheReportOrFailsAsTheDeviceDecides) {
     frame[3] = 0;
     EXPECT_EQ(readOnly.Write(frame, 64, &n, 100), 0);
     EXPECT_EQ(node.Received().size(), 3u);
+}
+
+// What the kernel does with a uhid device's reports (checked in the virtual
+// machine test), the virtual bus does too.
+TEST(VirtualHidBus, MovesReportsAsHidrawDoes) {
+    ScriptedNode node(Silent);
+    std::shared_ptr<HidNode> raw = OpenHidNode(VirtualHidBus::NodeName(node.Id()), true, true);
+    ASSERT_NE(raw, nullptr);
+    Bytes shortReply = ReplyWithCommand(2);
+    shortReply.pop_back();  // one byte short of the declared 63 after the id
+    struct Case { Bytes sent; size_t delivered; } inputs[] = {
+        {Bytes(64, 9), 0},                // id 9 is no input report of the node
+        {ReplyWithCommand(1), 64},
+        {shortReply, 0},
+        {Bytes{4}, 0},                    // the id alone
+        {Bytes(100, 4), 100},             // longer than declared: whole
+        {ConsumerReport(0xE9), 3},
+    };
+    for (const Case& c : inputs) {
+        SCOPED_TRACE(c.sent.size());
+        EXPECT_TRUE(Send(node, c.sent));
+        uint8_t buf[128];
+        size_t n = 0;
+        EXPECT_EQ(raw->Read(buf, sizeof buf, &n, c.delivered ? 100 : 10), c.delivered != 0);
+        EXPECT_EQ(n, c.delivered);
+    }
+    struct Write { size_t length; bool passes; } writes[] = {
+        {1, false}, {2, true}, {kVirtualMaxReport, true}, {kVirtualMaxReport + 1, false}};
+    for (const Write& w : writes) {
+        const Bytes frame(w.length, 4);
+        size_t n = 0;
+        EXPECT_EQ(raw->Write(frame.data(), frame.size(), &n, 100), w.passes) << w.length;
+    }
+    EXPECT_EQ(node.Received().size(), 2u);
 }
 
 TEST(VirtualHidBus, ReportsArrivalsAndRemovals) {
