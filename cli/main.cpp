@@ -3,11 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "cli/device_kinds.h"
 #include "cli/global_options.h"
 #include "cli/interfaces_command.h"
 #include "cli/list_command.h"
 #include "cli/monitor_command.h"
 #include "cli/mouse_command.h"
+#include "cli/profile_command.h"
 #include "cli/raw_command.h"
 #include "cli/sim_session.h"
 #include "link/debug_trace.h"
@@ -110,6 +112,8 @@ int RunCommand(int argc, char** argv, int index) {
     }
     if (command == "monitor") return RunMonitorCommand(argc, argv, index + 1, stdout, stderr);
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
+    if (IsKindName(command) && index + 1 < argc && std::strcmp(argv[index + 1], "profile") == 0)
+        return RunProfileCommand(command, argc, argv, index + 2, stdout, stderr);
     if (command == "mouse") return RunMouseCommand(argc, argv, index + 1, stdout, stderr);
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;
