@@ -161,8 +161,10 @@ bool ProfileList::Reload() {
     names_.clear();
     ids_.clear();
     list_ = Json::Value();
-    if (!root.isObject() || !root["profilelist"].isArray())
+    if (!root.isObject() || !root["profilelist"].isArray()) {
+        current_ = -1;  // no entry to point at any more
         return false;
+    }
     list_ = root;  // FreshId looks at every identifier in the file
     Json::Value entries(Json::arrayValue);
     bool repaired = false;
@@ -204,6 +206,7 @@ bool ProfileList::Reload() {
         names_.clear();
         ids_.clear();
         list_ = Json::Value();
+        current_ = -1;
         return false;
     }
     root["profilelist"] = entries;
