@@ -8,28 +8,17 @@
 #include <json/json.h>
 
 #include "cli/command_words.h"
+#include "cli/device_kinds.h"
 #include "cli/discovery_session.h"
+#include "cli/profile_folder.h"
 #include "cli/profile_messages.h"
 #include "cli/result_text.h"
 #include "devices/profile_apply.h"
 #include "devices/zentrel_mouse_device.h"
 #include "link/result_codes.h"
-#include "link/supported_devices.h"
-#include "profiles/data_folders.h"
 #include "profiles/profile_list.h"
 
 namespace {
-
-// The kinds in the rows of the device-type table (whose names are also the
-// device folders' names).
-constexpr const char* kKinds[] = {"mouse", "keyboard", "mousepad", "headset"};
-
-int KindRow(const std::string& kind) {
-    for (size_t i = 0; i < std::size(kKinds); ++i)
-        if (kind == kKinds[i])
-            return static_cast<int>(i);
-    return -1;
-}
 
 struct Request {
     std::string action;
@@ -269,8 +258,7 @@ int Run(ProfileList& list, const std::string& kind, const Request& r, std::FILE*
 
 int RunProfileCommand(const std::string& kind, int argc, char** argv, int first, std::FILE* out,
                       std::FILE* err) {
-    const int row = KindRow(kind);
-    if (row < 0) {
+    if (!IsKindName(kind)) {
         std::fprintf(err, "r730ctl: unknown device kind '%s'\n", kind.c_str());
         return 2;
     }
@@ -280,28 +268,15 @@ int RunProfileCommand(const std::string& kind, int argc, char** argv, int first,
         std::fprintf(err, "r730ctl: %s\n", error.c_str());
         return code;
     }
-    const DeviceTypeRow& type = kDeviceTypeTable[static_cast<size_t>(row)];
-    int made = 0;
-    const std::string folder = DeviceFolder(type.name, &made);
-    if (made != 0) {
-        std::fprintf(err, "r730ctl: cannot create the folder %s: %s\n", folder.c_str(),
-                     std::strerror(made));
-        return 1;
-    }
     ProfileList list;
-    list.SetDeviceKind(type.cableType);
-    list.SetProfilePaths(folder, DefaultDataFolder() + type.name + ".Json");
-    list.ClearWriteError();
-    list.LoadProfileList();
-    if (list.CurrentIndex() < 0 || list.WriteError() != 0) {
-        std::fprintf(err, "r730ctl: cannot write the profile list in %s: %s\n", folder.c_str(),
-                     std::strerror(list.WriteError() != 0 ? list.WriteError() : EIO));
+    if (!OpenProfileList(kind, list, error)) {
+        std::fprintf(err, "r730ctl: %s\n", error.c_str());
         return 1;
     }
     int code = Run(list, kind, r, out, err);
     if (list.WriteError() != 0) {
-        std::fprintf(err, "r730ctl: %s profile %s: cannot write the profile files in %s: %s\n",
-                     kind.c_str(), r.action.c_str(), folder.c_str(),
+        std::fprintf(err, "r730ctl: %s profile %s: cannot write the profile files beside %s: %s\n",
+                     kind.c_str(), r.action.c_str(), list.ListFilePath().c_str(),
                      std::strerror(list.WriteError()));
         code = 1;
     }

@@ -248,6 +248,16 @@ TEST(ProfileCommand, WrongUseChangesNothing) {
     EXPECT_EQ(other.exitCode, 2);
 }
 
+TEST(ProfileCommand, AFolderThatCannotBeMadeIsReported) {
+    const Profiles p;
+    const std::string folder = p.Folder("HD");
+    std::filesystem::create_directories(folder.substr(0, folder.size() - 4));
+    WriteWholeFile(folder.substr(0, folder.size() - 1), "a file in the way");
+    const ProgramRun run = p.Run("headset", {"new"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("cannot create the folder"), std::string::npos) << run.err;
+}
+
 // select on the mouse gives a mouse present the picked profile.
 TEST(ProfileCommand, MouseSelectAppliesTheProfileToTheMouse) {
     const MouseProgram mouse;
