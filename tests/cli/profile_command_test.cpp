@@ -2,10 +2,12 @@
 // program, one run after another against one user's data folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "cli/profile_folder.h"
 #include "tests/cli/mouse_program.h"
 #include "tests/cli/run_program.h"
 
@@ -46,6 +48,8 @@ class Profiles {
         return home_.Path() + kDataFolder + folderName + "/";
     }
     std::string Outside(const std::string& name) const { return home_.File(name); }
+
+    const std::string& Home() const { return home_.Path(); }
 
   private:
     TempFolder home_;
@@ -246,6 +250,21 @@ TEST(ProfileCommand, WrongUseChangesNothing) {
     EXPECT_EQ(ReadWholeFile(listFile), before);
     const ProgramRun other = RunProgram(R730CTL, {"keyboard", "show"});
     EXPECT_EQ(other.exitCode, 2);
+}
+
+// What a device command hands its device as the profile file name.
+TEST(ProfileCommand, SelectedProfileFileNameFollowsSelect) {
+    const Profiles p;
+    p.Ok("keyboard", {"new"});
+    p.Ok("keyboard", {"select", "0"});
+    setenv("XDG_DATA_HOME", p.Home().c_str(), 1);
+    std::string error;
+    EXPECT_EQ(SelectedProfileFileName("keyboard", error), p.List("keyboard")[0]["id"].asString());
+    p.Ok("keyboard", {"select", "1"});
+    EXPECT_EQ(SelectedProfileFileName("keyboard", error), p.List("keyboard")[1]["id"].asString());
+    EXPECT_EQ(SelectedProfileFileName("tablet", error), "");
+    EXPECT_NE(error.find("unknown device kind"), std::string::npos);
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(ProfileCommand, AFolderThatCannotBeMadeIsReported) {
