@@ -53,8 +53,9 @@ bool ParseIndex(const std::string& text, int& index) {
 int ParseRequest(const std::string& kind, int argc, char** argv, int first, Request& r,
                  std::string& error) {
     const std::vector<std::string> words = CommandWords(argc, argv, first, r.json);
-    const std::string usage = kind + " profile list|new|copy|rename NAME|delete|select INDEX|"
-                                     "export FILE|import FILE|reset";
+    const std::string usage = kind +
+                              " profile list|new|copy|rename NAME|delete|select INDEX|"
+                              "export FILE|import FILE|reset";
     if (words.empty() || !IsAction(words[0])) {
         error = (words.empty() ? "missing subcommand" : "unknown subcommand '" + words[0] + "'") +
                 "; usage: " + usage;
@@ -115,8 +116,8 @@ int List(const ProfileList& list, const Request& r, std::FILE* out) {
     return 0;
 }
 
-int Add(ProfileList& list, int result, const std::string& kind, const Request& r,
-        std::FILE* out, std::FILE* err) {
+int Add(ProfileList& list, int result, const std::string& kind, const Request& r, std::FILE* out,
+        std::FILE* err) {
     if (result != profile_list::kAddDone)
         return Refuse(err, kind, r.action, profile_list::MessageForAddResult(result));
     const int added = static_cast<int>(list.Names().size()) - 1;
@@ -171,7 +172,8 @@ int SelectOnMouse(ProfileList& list, int index, std::FILE* out, std::FILE* err) 
         code = 1;
     }
     if (applied.keyData != 0 || applied.keys != kResultOk) {
-        std::fprintf(err, "r730ctl: mouse profile select: key assignments not written: %s (result %d)\n",
+        std::fprintf(err,
+                     "r730ctl: mouse profile select: key assignments not written: %s (result %d)\n",
                      ResultText(applied.keys, "mouse").c_str(), applied.keys);
         code = 1;
     }
@@ -216,8 +218,8 @@ int Run(ProfileList& list, const std::string& kind, const Request& r, std::FILE*
     }
     if (r.action == "rename") {
         // Empty text is refused as blank here: the name field would just keep it.
-        const std::string message = r.argument.empty() ? profile_list::kMessageNameBlank
-                                                       : list.SaveProfileName(r.argument);
+        const std::string message =
+            r.argument.empty() ? profile_list::kMessageNameBlank : list.SaveProfileName(r.argument);
         if (!message.empty())
             return Refuse(err, kind, r.action, message);
         std::fprintf(out, "renamed %s\n", Entry(list, list.CurrentIndex()).c_str());
@@ -250,7 +252,8 @@ int Run(ProfileList& list, const std::string& kind, const Request& r, std::FILE*
     }
     // reset
     list.ResetProfile();
-    std::fprintf(out, "reset %s to the default settings\n", Entry(list, list.CurrentIndex()).c_str());
+    std::fprintf(out, "reset %s to the default settings\n",
+                 Entry(list, list.CurrentIndex()).c_str());
     return 0;
 }
 

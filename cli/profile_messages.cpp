@@ -15,8 +15,7 @@ constexpr MessageText kTexts[] = {
     {"message_text_32", "A device keeps at most 50 profiles."},
     {"message_text_34",
      "The name is too long: at most 16 characters, a character outside ASCII counting as two."},
-    {"message_text_35",
-     "The name must not contain a space or any of < > : \" / \\ | ? # % & * ="},
+    {"message_text_35", "The name must not contain a space or any of < > : \" / \\ | ? # % & * ="},
 };
 
 }  // namespace

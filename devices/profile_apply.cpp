@@ -19,8 +19,9 @@ int SendKeyDataStep(CZentrelUSBDevice& device) {
 
 }  // namespace
 
-ProfileApplyResult ApplyPickedProfile(ProfileList& list, int index, CZentrelUSBDevice& device,
-                                      const std::function<void(const std::string&)>& handProfileId) {
+ProfileApplyResult ApplyPickedProfile(
+    ProfileList& list, int index, CZentrelUSBDevice& device,
+    const std::function<void(const std::string&)>& handProfileId) {
     ProfileApplyResult result;
     if (index < 0 || index >= static_cast<int>(list.Names().size()))
         return result;

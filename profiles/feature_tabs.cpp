@@ -1,7 +1,7 @@
 #include "profiles/feature_tabs.h"
 
 const std::array<const char*, kFeatureTabCount> kFeatureTabNames = {
-    "deng_Op_tab",       "key_Op_tab",   "macro_Op_tab",      "system_Op_tab",  "cursor_Op_tab",
+    "deng_Op_tab",       "key_Op_tab",   "macro_Op_tab",      "system_Op_tab",   "cursor_Op_tab",
     "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab", "otherset_Op_tab",
 };
 

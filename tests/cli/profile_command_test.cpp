@@ -27,10 +27,13 @@ class Profiles {
     // Runs and expects exit code 0.
     std::string Ok(const std::string& kind, const std::vector<std::string>& args) const {
         const ProgramRun run = Run(kind, args);
-        EXPECT_EQ(run.exitCode, 0) << kind << " " << (args.empty() ? "" : args[0]) << ": " << run.err;
+        EXPECT_EQ(run.exitCode, 0)
+            << kind << " " << (args.empty() ? "" : args[0]) << ": " << run.err;
         return run.out;
     }
-    Json::Value List(const std::string& kind) const { return ParseJson(Ok(kind, {"list", "--json"})); }
+    Json::Value List(const std::string& kind) const {
+        return ParseJson(Ok(kind, {"list", "--json"}));
+    }
     std::vector<std::string> Names(const std::string& kind) const {
         std::vector<std::string> names;
         for (const auto& e : List(kind))
@@ -64,9 +67,9 @@ TEST(ProfileCommand, NamesSelectionAndJsonList) {
     EXPECT_EQ(p.Ok("keyboard", {"select", "1"}), "selected 1: profile2\n");
     p.Ok("keyboard", {"copy"});
     p.Ok("keyboard", {"copy"});
-    EXPECT_EQ(p.Names("keyboard"), (std::vector<std::string>{"Profile1", "profile2", "profile3",
-                                                              "profile2 copy",
-                                                              "profile2 copy copy"}));
+    EXPECT_EQ(p.Names("keyboard"),
+              (std::vector<std::string>{"Profile1", "profile2", "profile3", "profile2 copy",
+                                        "profile2 copy copy"}));
     const Json::Value list = p.List("keyboard");
     ASSERT_EQ(list.size(), 5u);
     for (Json::ArrayIndex i = 0; i < list.size(); ++i) {
@@ -239,8 +242,17 @@ TEST(ProfileCommand, WrongUseChangesNothing) {
     const std::string listFile = p.Folder("keyboard") + "ProfileList.ini";
     const std::string before = ReadWholeFile(listFile);
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"frob"}, {"select"}, {"select", "x"}, {"select", "-1"}, {"select", "1"},
-        {"rename"}, {"rename", "a", "b"}, {"new", "--json"}, {"copy", "x"}, {"export"},
+        {},
+        {"frob"},
+        {"select"},
+        {"select", "x"},
+        {"select", "-1"},
+        {"select", "1"},
+        {"rename"},
+        {"rename", "a", "b"},
+        {"new", "--json"},
+        {"copy", "x"},
+        {"export"},
     };
     for (const auto& args : cases) {
         const ProgramRun run = p.Run("keyboard", args);

@@ -23,7 +23,7 @@
 namespace {
 
 constexpr size_t kStage2Level = 14 + 9 * 2 + 2;  // of the profile block
-constexpr uint32_t kDpiUp = 0x130100;           // a key assignment: DPI up
+constexpr uint32_t kDpiUp = 0x130100;            // a key assignment: DPI up
 
 TEST(ProfilePickDebounce, OnlyTheLastOfQuickPicksIsDueFourHundredMsAfterIt) {
     ManualClock clock(5000);
@@ -71,7 +71,8 @@ class ProfileApplyOnSim : public testing::Test {
         {
             std::lock_guard io(link.IoLock());
             ASSERT_TRUE(sim_->PlugCable());
-            ASSERT_TRUE(link.WiredInterface().Open(sim_->Cable().CommandPath(), true, true, true, false));
+            ASSERT_TRUE(
+                link.WiredInterface().Open(sim_->Cable().CommandPath(), true, true, true, false));
             link.SetOpened(true);
             link.SetConnection(kConnectionCable);
         }
@@ -107,7 +108,8 @@ class ProfileApplyOnSim : public testing::Test {
     }
     std::vector<uint8_t> Slot(size_t slot) {
         const std::vector<uint8_t>& table = sim_->Firmware().Memory().keyTable;
-        return {table.begin() + static_cast<long>(slot * 3), table.begin() + static_cast<long>(slot * 3 + 3)};
+        return {table.begin() + static_cast<long>(slot * 3),
+                table.begin() + static_cast<long>(slot * 3 + 3)};
     }
 
     std::string folder_;

@@ -45,7 +45,8 @@ TEST(FeatureTabs, DeviceKindsHideAndShowTheirTabs) {
     std::vector<bool> visible;
     for (const auto& tab : row.Tabs())
         visible.push_back(tab.visible);
-    EXPECT_EQ(visible, (std::vector<bool>{true, false, false, false, false, true, true, true, false}));
+    EXPECT_EQ(visible,
+              (std::vector<bool>{true, false, false, false, false, true, true, true, false}));
 }
 
 TEST(FeatureTabs, SelectFeatureTabChecksOneOrNone) {
