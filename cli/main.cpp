@@ -3,11 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "cli/device_kinds.h"
 #include "cli/global_options.h"
 #include "cli/interfaces_command.h"
 #include "cli/list_command.h"
 #include "cli/monitor_command.h"
 #include "cli/mouse_command.h"
+#include "cli/profile_command.h"
 #include "cli/raw_command.h"
 #include "cli/sim_session.h"
 #include "link/debug_trace.h"
@@ -67,6 +69,28 @@ void PrintHelp(std::FILE* out) {
         "                       key [MODIFIER+...]KEY | media NAME | system NAME |\n"
         "                       macro INDEX [mode 0-3|repeat N] | gun 0-3 |\n"
         "                       shortcut NAME (see the README for the names)\n"
+        "  DEVICE profile SUBCOMMAND [--json]\n"
+        "                       the profiles of a device kind in the user's data folder;\n"
+        "                       DEVICE: mouse, keyboard, mousepad, headset. copy, rename,\n"
+        "                       delete, export and reset act on the selected profile,\n"
+        "                       which select changes and the profile list keeps:\n"
+        "    list [--json]      the profiles, '*' marking the selected one; --json: a\n"
+        "                       JSON array of name, id, selected\n"
+        "    new                add \"Profile1\", else \"profile2\", \"profile3\", ...; it\n"
+        "                       becomes the selected profile (nothing is sent)\n"
+        "    copy               add a copy named \"NAME copy\" (\" copy\" again while taken)\n"
+        "    rename NAME        at most 16 characters (one outside ASCII counts as two),\n"
+        "                       not blank, no space or < > : \" / \\ | ? # % & * =, not\n"
+        "                       another profile's name in any letter case\n"
+        "    delete             delete it and its file (the only profile is kept); the\n"
+        "                       one before it becomes the selected profile\n"
+        "    select INDEX       make profile INDEX (from 0) the selected one; on the\n"
+        "                       mouse, a mouse present gets the profile's settings and\n"
+        "                       key assignments; other kinds: the files only\n"
+        "    export FILE        write the profile to FILE\n"
+        "    import FILE        add the profile file FILE, named after the file\n"
+        "    reset              give the profile the default settings (a headset keeps\n"
+        "                       its custom equaliser names and curves); the files only\n"
         "\n"
         "Options:\n"
         "  --simulate[=LIST]    add simulated devices: LIST of mouse, keyboard, mousepad,\n"
@@ -110,6 +134,8 @@ int RunCommand(int argc, char** argv, int index) {
     }
     if (command == "monitor") return RunMonitorCommand(argc, argv, index + 1, stdout, stderr);
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
+    if (IsKindName(command) && index + 1 < argc && std::strcmp(argv[index + 1], "profile") == 0)
+        return RunProfileCommand(command, argc, argv, index + 2, stdout, stderr);
     if (command == "mouse") return RunMouseCommand(argc, argv, index + 1, stdout, stderr);
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;

@@ -32,14 +32,6 @@ Json::Value ReadDocument(const std::string& path) {
     return ObjectDocument(CJsonFileUtil::ReadJsonFile(path));
 }
 
-void WriteDocument(const std::string& path, Json::Value doc, const std::string& name,
-                   const std::string& id) {
-    doc = ObjectDocument(std::move(doc));
-    doc["profilename"] = name;
-    doc["profileUUID"] = id;
-    CJsonFileUtil::WriteJsonFile(path, doc);
-}
-
 Json::Value MakeEntry(const std::string& name, const std::string& id) {
     Json::Value entry(Json::objectValue);
     entry["profilename"] = name;
@@ -103,6 +95,26 @@ std::string ProfileList::DocumentPath(const std::string& id) const {
     return folder_ + id + kDocumentExtension;
 }
 
+void ProfileList::WriteFile(const std::string& path, const Json::Value& doc) {
+    const int result = CJsonFileUtil::WriteJsonFile(path, doc);
+    if (result != 0 && writeError_ == 0)
+        writeError_ = result;
+}
+
+void ProfileList::WriteDocument(const std::string& path, Json::Value doc, const std::string& name,
+                                const std::string& id) {
+    doc = ObjectDocument(std::move(doc));
+    doc["profilename"] = name;
+    doc["profileUUID"] = id;
+    WriteFile(path, doc);
+}
+
+std::string ProfileList::ProfileId(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= ids_.size())
+        return "";
+    return ids_[static_cast<size_t>(index)];
+}
+
 std::string ProfileList::ProfilePath(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= ids_.size())
         return "";
@@ -149,8 +161,10 @@ bool ProfileList::Reload() {
     names_.clear();
     ids_.clear();
     list_ = Json::Value();
-    if (!root.isObject() || !root["profilelist"].isArray())
+    if (!root.isObject() || !root["profilelist"].isArray()) {
+        current_ = -1;  // no entry to point at any more
         return false;
+    }
     list_ = root;  // FreshId looks at every identifier in the file
     Json::Value entries(Json::arrayValue);
     bool repaired = false;
@@ -192,6 +206,7 @@ bool ProfileList::Reload() {
         names_.clear();
         ids_.clear();
         list_ = Json::Value();
+        current_ = -1;
         return false;
     }
     root["profilelist"] = entries;
@@ -203,7 +218,15 @@ bool ProfileList::Reload() {
     return true;
 }
 
-bool ProfileList::WriteList() { return CJsonFileUtil::WriteJsonFile(ListFilePath(), list_) == 0; }
+bool ProfileList::WriteList() {
+    const int before = writeError_;
+    writeError_ = 0;
+    WriteFile(ListFilePath(), list_);
+    const bool written = writeError_ == 0;
+    if (before != 0)
+        writeError_ = before;
+    return written;
+}
 
 bool ProfileList::IsTaken(const std::string& name, int skip) const {
     const std::wstring folded = Folded(name);
@@ -343,7 +366,7 @@ void ProfileList::ResetProfile() {
                     devices[0][key] = (*from)[key];
         }
     }
-    CJsonFileUtil::WriteJsonFile(path, doc);
+    WriteFile(path, doc);
 }
 
 void ProfileList::DeleteProfile() {
@@ -377,7 +400,7 @@ int ProfileList::RenameProfile(const std::string& name) {
     const std::string path = DocumentPath(ids_[index]);
     Json::Value doc = ReadDocument(path);
     doc["profilename"] = name;
-    CJsonFileUtil::WriteJsonFile(path, doc);
+    WriteFile(path, doc);
     return kRenameDone;
 }
 

@@ -126,12 +126,23 @@ class ProfileList {
     int ProfileCount();
     // Path of entry index's profile document; "" for an index outside the list.
     std::string ProfilePath(int index) const;
+    // Identifier of entry index; "" for an index outside the list.
+    std::string ProfileId(int index) const;
+
+    // The errno value of the first list or document write that failed since
+    // the last ClearWriteError (0: none). The operations themselves go on as
+    // the page expects; a caller that must report failures asks here.
+    int WriteError() const { return writeError_; }
+    void ClearWriteError() { writeError_ = 0; }
 
     std::string ListFilePath() const;
 
   private:
     bool Reload();
     bool WriteList();
+    void WriteDocument(const std::string& path, Json::Value doc, const std::string& name,
+                       const std::string& id);
+    void WriteFile(const std::string& path, const Json::Value& doc);
     std::string DocumentPath(const std::string& id) const;
     std::string FreshId() const;
     bool IsTaken(const std::string& name, int skip) const;
@@ -148,4 +159,5 @@ class ProfileList {
     bool loaded_ = false;
     std::string selectedId_;
     std::string nameText_;
+    int writeError_ = 0;
 };
