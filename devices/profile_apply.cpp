@@ -19,6 +19,28 @@ int SendKeyDataStep(CZentrelUSBDevice& device) {
 
 }  // namespace
 
+int ProfileListKindOfRow(int row) {
+    switch (row) {
+        case 1: return profile_list::kKindKeyboard;
+        case 2: return profile_list::kKindMousePad;
+        case 3: return profile_list::kKindHeadset;
+        default: return profile_list::kKindMouse;
+    }
+}
+
+void OpenDeviceProfileList(CZentrelUSBDevice& device, ProfileList& list) {
+    list.SetDeviceKind(ProfileListKindOfRow(device.Row()));
+    list.SetProfilePaths(device.ProfileFolder(), device.DefaultDataFolder() + device.FolderName() + ".Json");
+    list.LoadProfileList();
+}
+
+void TakeSelectedProfile(CZentrelMouseDevice& mouse) {
+    ProfileList list;
+    OpenDeviceProfileList(mouse, list);
+    const std::string id = list.ProfileId(list.CurrentIndex());
+    if (!id.empty()) mouse.SetProfileFileName(id);
+}
+
 ProfileApplyResult ApplyPickedProfile(
     ProfileList& list, int index, CZentrelUSBDevice& device,
     const std::function<void(const std::string&)>& handProfileId) {

@@ -14,6 +14,15 @@ class ProfileList;
 
 inline constexpr uint64_t kProfilePickDelayMs = 400;
 
+// The profile list of a device's folder with the kind's shipped default
+// document, read (the first list is made at the first start).
+void OpenDeviceProfileList(CZentrelUSBDevice& device, ProfileList& list);
+// The kind code of the profile list for a device-type row (0 mouse, 1 keyboard,
+// 2 mouse pad, 3 headset).
+int ProfileListKindOfRow(int row);
+// The selected profile of the mouse's list becomes its profile file.
+void TakeSelectedProfile(CZentrelMouseDevice& mouse);
+
 // What applying a profile gave.
 struct ProfileApplyResult {
     bool applied = false;   // false: index outside the list, nothing done

@@ -1,6 +1,7 @@
 #include "shell/device_hub.h"
 
 #include "devices/device_factory.h"
+#include "devices/profile_apply.h"
 #include "devices/zentrel_mouse_device.h"
 #include "link/debug_trace.h"
 #include "link/supported_devices.h"
@@ -94,6 +95,7 @@ void DeviceHub::DeviceCreated(CZentrelUSBDevice& device) {
 void DeviceHub::PrepareDevice(CZentrelUSBDevice& device) {
     device.BuildPage();
     device.BuildOwnPage();
+    if (auto* mouse = dynamic_cast<CZentrelMouseDevice*>(&device)) TakeSelectedProfile(*mouse);
     device.SetProfilePaths();
     device.LoadLibraries();
     device.LoadSelectedProfile();

@@ -14,6 +14,7 @@
 
 #include "devices/zentrel_mouse_device.h"
 #include "link/debug_trace.h"
+#include "profiles/feature_tabs.h"
 #include "profiles/data_folders.h"
 #include "shell/device_entry.h"
 #include "shell/device_hub.h"
@@ -26,9 +27,6 @@ namespace {
 
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 572;
-const char* const kFeatureTabs[] = {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
-                                    "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
-                                    "Virtual7.1_Op_tab", "otherset_Op_tab"};
 
 // The page of a device kind whose settings this version cannot change yet.
 QWidget* MakePendingPage(int kind, QWidget* parent) {
@@ -424,8 +422,8 @@ bool CMainWnd::HandleSelect(const Notification& n) {
         if (CDeviceOptionUI* entry = EntryOfSender(n.sender)) ShowDevice(entry->Device());
         return true;
     }
-    for (int i = 0; i < int(std::size(kFeatureTabs)); ++i) {
-        if (n.name != kFeatureTabs[i]) continue;
+    for (int i = 0; i < kFeatureTabCount; ++i) {
+        if (n.name != kFeatureTabNames[static_cast<size_t>(i)]) continue;
         if (MousePage* page = MousePageOf(current_)) page->SelectFeatureTab(i + 1);
         return true;
     }

@@ -9,17 +9,17 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "devices/profile_apply.h"
+#include "profiles/feature_tabs.h"
 #include "shell/device_hub.h"
+#include "shell/device_profile_bar.h"
+#include "shell/message_window.h"
 #include "shell/language.h"
 #include "shell/led_dot.h"
 #include "shell/skin.h"
 
 namespace {
 
-const char* const kFeatureTabs[] = {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab",
-                                    "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab",
-                                    "Virtual7.1_Op_tab", "otherset_Op_tab"};
-constexpr int kMouseTabs = 4;           // lighting, keys, macros, performance
 constexpr int kPerformanceTab = 4;
 
 template <class T>
@@ -55,16 +55,31 @@ MousePage::MousePage(DeviceHub& hub, CZentrelMouseDevice& mouse, QWidget* parent
         if (!led) break;
         leds_.push_back(led);
     }
-    for (int i = 0; i < int(std::size(kFeatureTabs)); ++i)
-        if (auto* tab = Control<QWidget>(content_, kFeatureTabs[i])) tab->setVisible(i < kMouseTabs);
+    for (int tab = 1; tab <= kFeatureTabCount; ++tab) {
+        auto* option = Control<QWidget>(content_, kFeatureTabNames[static_cast<size_t>(tab - 1)]);
+        const TabVisibility rule = FeatureTabVisibility(profile_list::kKindMouse, tab);
+        if (option && rule != TabVisibility::Keep) option->setVisible(rule == TabVisibility::Show);
+    }
     SelectFeatureTab(kPerformanceTab);
+
+    // The profile bar, filled from the list the device thread read (or made) first.
+    bar_ = new CDeviceProfileUI(profile_list::kKindMouse, mouse_.ProfileFolder(),
+                                mouse_.DefaultDataFolder() + mouse_.FolderName() + ".Json", this);
+    if (auto* slot = Control<QWidget>(content_, "DeviceProfileItem")) {
+        if (!slot->layout()) new QHBoxLayout(slot);
+        slot->layout()->setContentsMargins(0, 0, 0, 0);
+        slot->layout()->addWidget(bar_);
+    }
+    bar_->Load();
+    connect(bar_, &CDeviceProfileUI::applyRequested, this, &MousePage::ApplyProfile);
+    connect(bar_, &CDeviceProfileUI::resetDone, this, &MousePage::ReloadProfile);
     ShowSettingsPage(0);
     if (auto* battery = Control<QLabel>(content_, "device_battery")) battery->hide();
 }
 
 void MousePage::SelectFeatureTab(int tab) {
-    if (tab < 1 || tab > kMouseTabs) return;
-    SetChecked(content_, kFeatureTabs[tab - 1], true);
+    if (tab < 1 || tab > kFeatureTabCount) return;
+    SetChecked(content_, kFeatureTabNames[static_cast<size_t>(tab - 1)], true);
     if (auto* pages = Control<QStackedWidget>(content_, "device_function_layout"))
         if (tab - 1 < pages->count()) pages->setCurrentIndex(tab - 1);
 }
@@ -189,7 +204,53 @@ void MousePage::CommitPointerValues() {
     });
 }
 
+// Applies entry `index` of the profile list on the device thread: select,
+// load, drop missing macros, show, write the settings area and the key data.
+void MousePage::ApplyProfile(int index) {
+    CZentrelMouseDevice* mouse = &mouse_;
+    DeviceHub* hub = &hub_;
+    QPointer<MousePage> page(this);
+    bar_->SetReady(false);
+    hub_.Post([mouse, hub, page, index] {
+        ProfileList list;
+        OpenDeviceProfileList(*mouse, list);
+        const ProfileApplyResult r = ApplyPickedProfile(list, index, *mouse);
+        hub->RequestMouseState(mouse);
+        QMetaObject::invokeMethod(hub, [page, r] {
+            if (page) page->ProfileDone(r.applied ? r.keyData : 0);
+        }, Qt::QueuedConnection);
+    });
+}
+
+// After a reset: the mouse loads its profile again, shows it, and writes its
+// settings area and key data.
+void MousePage::ReloadProfile() {
+    CZentrelMouseDevice* mouse = &mouse_;
+    DeviceHub* hub = &hub_;
+    QPointer<MousePage> page(this);
+    bar_->SetReady(false);
+    hub_.Post([mouse, hub, page] {
+        mouse->LoadSelectedProfile();
+        mouse->OnMacrosChanged();
+        mouse->ApplyToPage();
+        mouse->SendSettings(0, 0);
+        const int keyData = mouse->SendKeyAssignments() == 1 ? 0 : -1;
+        hub->RequestMouseState(mouse);
+        QMetaObject::invokeMethod(hub, [page, keyData] {
+            if (page) page->ProfileDone(keyData);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void MousePage::ProfileDone(int keyData) {
+    bar_->SetReady(true);
+    bar_->ShowList();
+    if (keyData == -1) ShowMessageWindow(window(), {}, "message_text_7", 96, true, kMessageOk);
+    emit profileApplied(keyData);
+}
+
 bool MousePage::HandleNotify(const Notification& n) {
+    if (bar_ && bar_->HandleNotify(n)) return true;
     const QString& name = n.name;
     const QString prefix = NamePrefix(name);
     const int index = NameIndex(name);

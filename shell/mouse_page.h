@@ -14,6 +14,7 @@
 #include "shell/mouse_page_state.h"
 #include "shell/notify_pump.h"
 
+class CDeviceProfileUI;
 class CLedDotUI;
 class DeviceHub;
 class QLabel;
@@ -36,12 +37,15 @@ public:
     // A notification of one of the page's controls; false when it is not the page's.
     bool HandleNotify(const Notification& n);
 
-    // The feature tabs a mouse has (1 lighting, 2 keys, 3 macros, 4 performance).
+    // Feature tab n (1-9) is checked and its page shown.
     void SelectFeatureTab(int tab);
+    CDeviceProfileUI* ProfileBar() const { return bar_; }
 
 signals:
     // An edit finished on the device thread (for tests and the busy display).
     void editDone(int saved, int sent);
+    // A profile was applied to the mouse (the key data result: 0 sent).
+    void profileApplied(int keyData);
 
 private:
     void Edit(std::function<MouseCommit(CZentrelMouseDevice&)> edit);
@@ -49,10 +53,14 @@ private:
     void SelectOption(const QString& prefix, int count, int selected);
     void ShowSettingsPage(int page);
     void CommitPointerValues();
+    void ApplyProfile(int index);
+    void ReloadProfile();
+    void ProfileDone(int keyData);
 
     DeviceHub& hub_;
     CZentrelMouseDevice& mouse_;
     QWidget* content_ = nullptr;
+    CDeviceProfileUI* bar_ = nullptr;
     QVector<CLedDotUI*> leds_;
     MousePageState state_;
 };
