@@ -244,7 +244,7 @@ void MousePage::ReloadProfile() {
 
 void MousePage::ProfileDone(int keyData) {
     bar_->SetReady(true);
-    bar_->ShowList();
+    bar_->Load();  // the device thread stored the selection in the list file
     if (keyData == -1) ShowMessageWindow(window(), {}, "message_text_7", 96, true, kMessageOk);
     emit profileApplied(keyData);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -14,6 +15,7 @@
 #include "profiles/mouse_profile_data.h"
 #include "shell/device_entry.h"
 #include "shell/device_hub.h"
+#include "shell/device_profile_bar.h"
 #include "shell/language.h"
 #include "shell/main_window.h"
 #include "shell/mouse_page.h"
@@ -176,6 +178,43 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesAndIsStored) {
     EXPECT_FALSE(AppLanguage().Apply(1, SkinFolder()));
     window_->SelectLanguage(0);
     EXPECT_EQ(name->text(), english);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ProfileBarAddsAndAppliesOnlyTheLastQuickPick) {
+    Plug("mouse");
+    hub_->Start();
+    ASSERT_TRUE(WaitFor([&] { return MouseShown(); }, 8000));
+    CDeviceProfileUI* bar = Page()->ProfileBar();
+    ASSERT_NE(bar, nullptr);
+    auto* combo = bar->Content()->findChild<QComboBox*>("device_profile_combo");
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->count(), 1);
+    EXPECT_EQ(combo->itemText(0), "Profile1");
+
+    auto* add = bar->findChild<QAbstractButton*>("device_add_btn");
+    ASSERT_NE(add, nullptr);
+    add->click();
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(1), "profile2");
+
+    std::vector<int> applied;
+    QObject::connect(Page(), &MousePage::profileApplied, [&](int keyData) { applied.push_back(keyData); });
+    const std::string first = Mouse()->Profile().GetProfilePath();
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    ASSERT_TRUE(WaitFor([&] { return !applied.empty(); }));
+    Pump(600);
+    EXPECT_EQ(applied, std::vector<int>{0});
+    EXPECT_NE(Mouse()->Profile().GetProfilePath(), first);
+    EXPECT_EQ(bar->List().CurrentIndex(), 1);
 }
 
 }  // namespace
