@@ -90,6 +90,7 @@ CMainWnd::CMainWnd(DeviceHub& hub, const MainWindowOptions& options, QWidget* pa
         if (CDeviceOptionUI* e = EntryOf(d)) e->ArmTimer(id, ms);
     });
     connect(&hub_, &DeviceHub::firstPassDone, this, [this] {
+        firstPassSeen_ = true;  // in signal order: after the first pass's own reports
         if (!options_.startHidden || !tray_) BringToFront();
     });
     connect(&hub_, &DeviceHub::deviceMessage, this, &CMainWnd::OnDeviceMessage);
@@ -187,7 +188,7 @@ void CMainWnd::OnEntryShown(CZentrelUSBDevice* device, bool visible) {
 // A device plugged while the program runs comes to the front; at start-up the
 // first device found stays shown rather than the last one opened.
 void CMainWnd::OnCurrentChanged(CZentrelUSBDevice* device) {
-    if (!hub_.FirstPassSeen() && current_) return;
+    if (!firstPassSeen_ && current_) return;
     if (device && EntryOf(device) && EntryOf(device)->Shown()) ShowDevice(device);
 }
 
@@ -255,9 +256,12 @@ void CMainWnd::OnStatus(CZentrelUSBDevice* device, const QByteArray& record) {
 void CMainWnd::BringToFront() {
     UpdateNotices();
     if (isMinimized()) showNormal();
+    const bool wasVisible = isVisible();
     show();
     raise();
     activateWindow();
+    // No edit field takes the keyboard at first: leaving it would commit it.
+    if (!wasVisible) setFocus(Qt::OtherFocusReason);
     if (current_) hub_.SetPageVisible(current_, true);
 }
 

@@ -91,6 +91,7 @@ private:
     bool deviceErrorShown_ = false;  // message 3333 said the current device failed
     bool lightControl_ = true;
     bool exiting_ = false;
+    bool firstPassSeen_ = false;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QPoint dragOffset_;
