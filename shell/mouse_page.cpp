@@ -174,7 +174,7 @@ void MousePage::Edit(std::function<MouseCommit(CZentrelMouseDevice&)> edit) {
     QPointer<MousePage> page(this);
     hub_.Post([mouse, hub, page, edit = std::move(edit)] {
         const MouseCommit c = edit(*mouse);
-        hub->RequestMouseState(mouse);
+        emit hub->mouseState(mouse, TakeMousePageState(*mouse));  // before editDone, in order
         QMetaObject::invokeMethod(hub, [page, c] {
             if (page) emit page->editDone(c.saved, c.sent);
         }, Qt::QueuedConnection);

@@ -4,7 +4,8 @@
 
 MousePageState TakeMousePageState(CZentrelMouseDevice& mouse) {
     MousePageState s;
-    s.valid = true;
+    const auto& info = mouse.InfoBlock();
+    s.valid = info[0] == 0xAA && info[1] == 0x55;  // read from the mouse at least once
     s.dpi = mouse.Dpi();
     s.levels = DpiLevelRange(s.dpi);
     const std::vector<DpiStage>& stages = mouse.Stages();

@@ -22,7 +22,7 @@ struct MousePageStage {
 };
 
 struct MousePageState {
-    bool valid = false;  // false until the mouse was read once
+    bool valid = false;  // false until the mouse was read once (the values are the profile's)
     DpiParams dpi;
     LevelRange levels;
     std::array<MousePageStage, kPageStages> stages{};

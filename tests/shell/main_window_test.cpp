@@ -57,11 +57,19 @@ protected:
         return w && w->isVisibleTo(window_->Root());
     }
     CZentrelMouseDevice* Mouse() const { return dynamic_cast<CZentrelMouseDevice*>(window_->Current()); }
+    // Reads device state as the program does: on the device thread.
+    template <class F>
+    auto OnDevice(F read) const {
+        decltype(read()) value{};
+        hub_->RunAndWait([&] { value = read(); });
+        return value;
+    }
     MousePage* Page() const { return window_->MousePageOf(window_->Current()); }
     // The mouse was read and its page shows what it holds.
     bool MouseShown() const {
-        return Mouse() && Page() && Page()->State().valid && Mouse()->CommandLink().Opened() &&
-               Mouse()->InfoBlock()[7] == 1;
+        CZentrelMouseDevice* mouse = Mouse();
+        return mouse && Page() && Page()->State().valid &&
+               OnDevice([mouse] { return mouse->CommandLink().Opened() && mouse->InfoBlock()[7] == 1; });
     }
     int ShownEntries() const {
         int n = 0;
@@ -89,10 +97,12 @@ TEST_F(MainWindowTest, StartsWithoutDeviceThenShowsThePluggedMouse) {
     EXPECT_EQ(pages->currentWidget(), Page());
 
     // The page shows the mouse's own settings: its stage DPI values.
-    WaitFor([&] { return Page()->State().stages[1].dpi == Mouse()->StageDpi(1); });
+    CZentrelMouseDevice* mouse = Mouse();
+    const int dpi = OnDevice([mouse] { return mouse->StageDpi(1); });
+    WaitFor([&] { return Page()->State().stages[1].dpi == dpi; });
     auto* edit = Page()->Content()->findChild<QLineEdit*>("DPI_edit_1");
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->text().toInt(), Mouse()->StageDpi(1));
+    EXPECT_EQ(edit->text().toInt(), dpi);
     EXPECT_GT(edit->text().toInt(), 0);
 }
 
@@ -110,13 +120,16 @@ TEST_F(MainWindowTest, DpiEditReachesProfileFileAndMouse) {
     EXPECT_EQ(saved, 0);
     EXPECT_EQ(sent, 1);
 
-    const int level = LevelFromDpi(Mouse()->Dpi(), 2000);
+    CZentrelMouseDevice* mouse = Mouse();
+    const DpiParams dpi = OnDevice([mouse] { return mouse->Dpi(); });
+    const std::string path = OnDevice([mouse] { return mouse->Profile().GetProfilePath(); });
+    const int level = LevelFromDpi(dpi, 2000);
     const SimMemory m = world_->Device(SimKind::Mouse)->Firmware().Memory();
     EXPECT_EQ(m.settings[14 + 9 * 2 + 2], level);
     CMouseProfiledata file;
-    file.LoadProfile(Mouse()->Profile().GetProfilePath());
+    file.LoadProfile(path);
     ASSERT_GT(file.GetDPIStages().size(), 2u);
-    EXPECT_EQ(LevelOfStageField(Mouse()->Dpi().sensor, file.GetDPIStages()[2].x), level);
+    EXPECT_EQ(LevelOfStageField(dpi.sensor, file.GetDPIStages()[2].x), level);
     auto* slider = Page()->Content()->findChild<QSlider*>("DPI_slider_2");
     ASSERT_NE(slider, nullptr);
     EXPECT_EQ(slider->value(), level);
@@ -130,7 +143,8 @@ TEST_F(MainWindowTest, ReportRateOptionWritesTheMouse) {
     ASSERT_NE(option, nullptr);
     option->click();
     ASSERT_TRUE(WaitFor([&] { return world_->Device(SimKind::Mouse)->Firmware().Memory().settings[11] == 2; }));
-    EXPECT_EQ(Mouse()->System().reportRate, 2);
+    CZentrelMouseDevice* mouse = Mouse();
+    EXPECT_EQ(OnDevice([mouse] { return mouse->System().reportRate; }), 2);
 }
 
 TEST_F(MainWindowTest, CableAndReceiverKeepOnePage) {
@@ -138,15 +152,16 @@ TEST_F(MainWindowTest, CableAndReceiverKeepOnePage) {
     hub_->Start();
     ASSERT_TRUE(WaitFor([&] { return MouseShown(); }, 8000));
     CZentrelMouseDevice* mouse = Mouse();
-    EXPECT_FALSE(mouse->ThroughReceiver());
+    auto receiver = [&] { return OnDevice([mouse] { return mouse->ThroughReceiver(); }); };
+    EXPECT_FALSE(receiver());
     const int pageCount = window_->Root()->findChild<QStackedWidget*>("device_page_layout")->count();
 
     world_->Device(SimKind::Mouse)->UnplugCable();
-    ASSERT_TRUE(WaitFor([&] { return mouse->ThroughReceiver(); }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return receiver(); }, 8000));
     ASSERT_TRUE(WaitFor([&] { return ShownEntries() == 1 && window_->Current() == mouse; }, 8000));
 
     ASSERT_TRUE(world_->Device(SimKind::Mouse)->PlugCable());
-    ASSERT_TRUE(WaitFor([&] { return !mouse->ThroughReceiver(); }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return !receiver(); }, 8000));
     EXPECT_EQ(ShownEntries(), 1);
     EXPECT_EQ(window_->Current(), mouse);
     EXPECT_EQ(window_->Root()->findChild<QStackedWidget*>("device_page_layout")->count(), pageCount);
@@ -203,7 +218,9 @@ TEST_F(MainWindowTest, ProfileBarAddsAndAppliesOnlyTheLastQuickPick) {
 
     std::vector<int> applied;
     QObject::connect(Page(), &MousePage::profileApplied, [&](int keyData) { applied.push_back(keyData); });
-    const std::string first = Mouse()->Profile().GetProfilePath();
+    CZentrelMouseDevice* mouse = Mouse();
+    auto profilePath = [&] { return OnDevice([mouse] { return mouse->Profile().GetProfilePath(); }); };
+    const std::string first = profilePath();
     combo->setCurrentIndex(1);
     emit combo->activated(1);
     combo->setCurrentIndex(0);
@@ -213,7 +230,7 @@ TEST_F(MainWindowTest, ProfileBarAddsAndAppliesOnlyTheLastQuickPick) {
     ASSERT_TRUE(WaitFor([&] { return !applied.empty(); }));
     Pump(600);
     EXPECT_EQ(applied, std::vector<int>{0});
-    EXPECT_NE(Mouse()->Profile().GetProfilePath(), first);
+    EXPECT_NE(profilePath(), first);
     EXPECT_EQ(bar->List().CurrentIndex(), 1);
 }
 
