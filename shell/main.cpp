@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QSocketNotifier>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -49,6 +54,24 @@ void LoadFonts() {
     for (const char* file : {"Simplified_Chinese.ttf", "Kelvor-Regular.otf", "NotoSansThai-Regular.ttf",
                              "NotoSansCJKtc-Regular.otf"})
         if (QFile::exists(folder + file)) QFontDatabase::addApplicationFont(folder + file);
+}
+
+// SIGTERM and SIGINT (logout, Ctrl-C) end the program as "Exit" does: the
+// handler only writes a byte that the event loop reads.
+int g_signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
+}
+
+bool CatchStopSignals() {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 }  // namespace
@@ -110,6 +133,17 @@ int main(int argc, char** argv) {
     options.startHidden = hidden;
     CMainWnd window(hub, options);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &window, &CMainWnd::BringToFront);
+    std::unique_ptr<QSocketNotifier> stopSignals;
+    if (CatchStopSignals()) {
+        stopSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(stopSignals.get(), &QSocketNotifier::activated, &window, [&window] {
+            char byte = 0;
+            [[maybe_unused]] const ssize_t got = read(g_signalPipe[0], &byte, 1);
+            window.Exit();
+        });
+    } else {
+        DebugTrace("stop signals not caught");
+    }
     hub.Start();
     const int code = app.exec();
     hub.Stop();
