@@ -6,6 +6,7 @@
 #include "cli/global_options.h"
 #include "cli/interfaces_command.h"
 #include "cli/list_command.h"
+#include "cli/macro_command.h"
 #include "cli/monitor_command.h"
 #include "cli/mouse_command.h"
 #include "cli/raw_command.h"
@@ -110,7 +111,15 @@ int RunCommand(int argc, char** argv, int index) {
     }
     if (command == "monitor") return RunMonitorCommand(argc, argv, index + 1, stdout, stderr);
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
+    if ((command == "mouse" || command == "keyboard") && index + 1 < argc &&
+        std::strcmp(argv[index + 1], "macro") == 0)
+        return RunMacroCommand(command, argc, argv, index + 2, stdout, stderr);
     if (command == "mouse") return RunMouseCommand(argc, argv, index + 1, stdout, stderr);
+    if (command == "keyboard") {
+        std::fprintf(stderr, "r730ctl: keyboard: only 'keyboard macro ...' is available (there is no "
+                             "keyboard device yet)\n");
+        return 2;
+    }
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;
 }

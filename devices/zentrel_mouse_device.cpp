@@ -5,6 +5,7 @@
 
 #include "devices/device_types.h"
 #include "devices/light_tables.h"
+#include "devices/macro_block.h"
 #include "devices/mouse_light_effects.h"
 #include "link/debug_trace.h"
 #include "link/device_commands.h"
@@ -318,6 +319,63 @@ void CZentrelMouseDevice::DropMissingMacros() {
     profile_.Save();
     SendKeyAssignments();
     View().SettingsChanged();
+}
+
+int CZentrelMouseDevice::SendMacros() {
+    DeviceLink& link = CommandLink();
+    if (!Reachable()) return 0;
+    // The capacity byte must be the mouse's current one.
+    std::array<uint8_t, kInfoBlockBytes> fresh{};
+    if (ReadInfoBlock(link, fresh.data()) == kResultOk) InfoBlock() = fresh;
+    const std::vector<int> order = ListUsedMacros();
+    std::vector<uint8_t> block;
+    const int refused = EncodeLibraryMacroBlock(ProfileFolder(), order, InfoBlock()[kMacroCapacityInfoByte], block);
+    if (refused != 0) return refused;
+    if (block.empty()) return 0;
+    if (!Reachable()) return -1;
+    OpenTransfer(link);
+    if (!Reachable()) return -1;
+    const int written = WriteMacroData(link, block.data(), block.size());
+    if (!Reachable()) return -1;
+    CloseTransfer(link);
+    // A refused or lost block is a failed write, not a success.
+    return written == kResultOk ? 0 : -1;
+}
+
+KeyDataResult CZentrelMouseDevice::SendKeyData() {
+    KeyDataResult out;
+    out.macros = SendMacros();
+    if (out.macros > 0) {
+        out.r = out.macros;
+        return out;
+    }
+    out.keyTable = SendKeyTable(keys_);
+    out.keyTableSent = true;
+    out.r = out.macros < 0 || out.keyTable < 0 ? -1 : 0;
+    return out;
+}
+
+MacroDeleteOutcome CZentrelMouseDevice::DeleteMacro(int index, const std::vector<std::string>& profilePaths,
+                                                    std::function<bool()> confirmInUse, KeyDataResult* sent) {
+    MacroDeleteRequest request;
+    request.folder = ProfileFolder();
+    request.index = index;
+    request.profilePaths = profilePaths;
+    request.currentProfilePath = profile_.GetProfilePath();
+    request.currentKeys = &keys_;
+    request.confirmInUse = std::move(confirmInUse);
+    request.storeCurrent = [this](const std::vector<KeyEntry>& keys) {
+        keys_ = keys;
+        profile_.SetKeyList(keys_);
+        return profile_.Save();
+    };
+    const MacroDeleteOutcome out = DeleteMacroWithKeyFixUp(request);
+    if (out.result == MacroDeleteResult::kDeleted && out.currentChanged) {
+        const KeyDataResult r = SendKeyData();
+        if (sent) *sent = r;
+        View().SettingsChanged();
+    }
+    return out;
 }
 
 int CZentrelMouseDevice::StoreKeyAssignment(size_t key, const KeyAssignment& current) {
