@@ -36,7 +36,10 @@ bool CMacroLibrary::IsPlainId(std::string_view id) {
         if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
             return false;
     }
-    return true;
+    // Not valid UTF-8: the index writer would store another text, and the
+    // entry would lose its file at the next write.
+    const std::string text(id);
+    return WideToUtf8(Utf8ToWide(text)) == text;
 }
 
 const std::vector<MacroEntry>& CMacroLibrary::Load() {

@@ -9,7 +9,8 @@
 //
 // "macro.config" may be edited by hand: a "Guid" that is not a plain file name
 // (a path separator, "." or "..", a control character, too long) never names
-// a file; Load gives such an entry a fresh id and writes the index back.
+// a file, nor does one that is not valid UTF-8 (the index could not keep it);
+// Load gives such an entry a fresh id and writes the index back.
 #pragma once
 
 #include <json/json.h>

@@ -194,11 +194,12 @@ TEST_F(MacroLibraryFiles, HandEditedIdsNeverReachOutsideTheFolder) {
         {"MacroName": "back", "Guid": "..\\victim"},
         {"MacroName": "fine", "Guid": "2025_01_02_09_05_03_007"},
         {"MacroName": "none", "Guid": 5},
-        "not an object"]})";
+        "not an object",
+        {"MacroName": "bytes", "Guid": "a)" << '\xff' << R"("}]})";
 
     CMacroLibrary library(inner);
-    ASSERT_EQ(library.Load().size(), 7u);
-    EXPECT_EQ(library.RepairedIds(), 4u);
+    ASSERT_EQ(library.Load().size(), 8u);
+    EXPECT_EQ(library.RepairedIds(), 5u);
     EXPECT_FALSE(library.RepairWriteFailed());
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_TRUE(CMacroLibrary::IsPlainId(library.Entries()[i].guid)) << library.Entries()[i].guid;
@@ -213,7 +214,7 @@ TEST_F(MacroLibraryFiles, HandEditedIdsNeverReachOutsideTheFolder) {
     CMacroLibrary reloaded(inner);
     reloaded.Load();
     EXPECT_EQ(reloaded.RepairedIds(), 0u);
-    EXPECT_EQ(reloaded.Entries()[0].guid, library.Entries()[0].guid);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(reloaded.Entries()[i].guid, library.Entries()[i].guid) << i;
 
     ASSERT_EQ(library.Save(0, rows), 0);
     EXPECT_EQ(library.MacroFilePath(0).rfind(inner + "/", 0), 0u);
