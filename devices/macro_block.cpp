@@ -2,6 +2,7 @@
 #include "devices/macro_block.h"
 
 #include "link/device_commands.h"
+#include "link/result_codes.h"
 #include "profiles/json_file_util.h"
 #include "profiles/macro_library.h"
 
@@ -136,6 +137,28 @@ void SendMacroBlockInBracket(DeviceLink& link, std::span<const uint8_t> block) {
     OpenTransfer(link);
     WriteMacroData(link, block.data(), block.size());
     CloseTransfer(link);
+}
+
+int SendMacroBlockWhileReachable(DeviceLink& link, std::span<const uint8_t> block,
+                                 const std::function<bool()>& reachable) {
+    if (!reachable()) return -1;
+    OpenTransfer(link);
+    if (!reachable()) return -1;
+    const int written = WriteMacroData(link, block.data(), block.size());
+    if (!reachable()) return -1;
+    CloseTransfer(link);
+    // A refused or lost block is a failed write, not a success.
+    return written == kResultOk ? 0 : -1;
+}
+
+int SendMacroBlockWhileOpen(DeviceLink& link, std::span<const uint8_t> block) {
+    int written = kResultOk;
+    if (link.Opened()) {
+        OpenTransfer(link);
+        written = WriteMacroData(link, block.data(), block.size());
+    }
+    CloseTransfer(link);
+    return written == kResultOk ? 0 : -1;
 }
 
 void SendFiringBlockInBracket(DeviceLink& link, std::span<const uint8_t> block) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -69,4 +70,15 @@ std::vector<uint8_t> EncodeFiringBlock(std::span<const Json::Value, kFiringPatte
 // WriteShootData, then CloseTransfer. The command results are not examined;
 // a caller with a reachability rule sends the steps itself.
 void SendMacroBlockInBracket(DeviceLink& link, std::span<const uint8_t> block);
+
+// The macro block with a device's reachability rule; both return 0 when the
+// bracket was sent through and the device took the block, −1 when it refused
+// or lost the block, or (mouse) a check failed.
+// Mouse: each of OpenTransfer, WriteMacroData and CloseTransfer only while
+// `reachable` answers true; a failed check skips the rest (−1).
+int SendMacroBlockWhileReachable(DeviceLink& link, std::span<const uint8_t> block,
+                                 const std::function<bool()>& reachable);
+// Keyboard: OpenTransfer and WriteMacroData while the command link is open
+// (0 when it is not), CloseTransfer always.
+int SendMacroBlockWhileOpen(DeviceLink& link, std::span<const uint8_t> block);
 void SendFiringBlockInBracket(DeviceLink& link, std::span<const uint8_t> block);

@@ -342,14 +342,7 @@ int CZentrelMouseDevice::SendMacros() {
     const int refused = EncodeLibraryMacroBlock(ProfileFolder(), order, InfoBlock()[kMacroCapacityInfoByte], block);
     if (refused != 0) return refused;
     if (block.empty()) return 0;
-    if (!Reachable()) return -1;
-    OpenTransfer(link);
-    if (!Reachable()) return -1;
-    const int written = WriteMacroData(link, block.data(), block.size());
-    if (!Reachable()) return -1;
-    CloseTransfer(link);
-    // A refused or lost block is a failed write, not a success.
-    return written == kResultOk ? 0 : -1;
+    return SendMacroBlockWhileReachable(link, block, [this] { return Reachable(); });
 }
 
 KeyDataResult CZentrelMouseDevice::SendKeyData() {

@@ -189,4 +189,28 @@ TEST(MacroBlockOnMouse, CableMouseDecodesTheSentBlocks) {
     EXPECT_EQ(EncodeMacroBlock(big, info[18], block), 8);
 }
 
+TEST(MacroBlockOnKeyboard, SentWhileTheLinkIsOpenAndRefusalsAreFailures) {
+    SimulatedDevice keyboard(SimKind::Keyboard, SimOptions{});
+    ASSERT_TRUE(keyboard.PlugCable());
+    DeviceLink link;
+    link.SetTimeouts(FastTimeouts());
+    ASSERT_TRUE(OpenLinkOn(link, SimKind::Keyboard, keyboard.Cable(), kConnectionCable));
+    const Json::Value macros[] = {Events(2)};
+    std::vector<uint8_t> block;
+    ASSERT_EQ(EncodeMacroBlock(macros, 32, block), 0);
+    EXPECT_EQ(SendMacroBlockWhileOpen(link, block), 0);
+    const SimDecodedBlock decoded = keyboard.Firmware().LastMacroBlock();
+    ASSERT_TRUE(decoded.valid) << decoded.error;
+    EXPECT_EQ(decoded.records.size(), 1u);
+
+    SimFaults faults;
+    faults.refusals.push_back({21, -1, 0xFF});  // every macro write
+    keyboard.SetCableFaults(faults);
+    EXPECT_EQ(SendMacroBlockWhileOpen(link, block), -1);
+    // A mouse check that fails stops the bracket where it is.
+    int checks = 0;
+    EXPECT_EQ(SendMacroBlockWhileReachable(link, block, [&] { return ++checks < 2; }), -1);
+    EXPECT_EQ(checks, 2);
+}
+
 }  // namespace
