@@ -82,7 +82,7 @@ void PrintHelp(std::FILE* out) {
         "                       mouse then gets the key data; exit 3 without --yes when\n"
         "                       a key of the current profile uses it (nothing changed)\n"
         "    show INDEX         the events as the device gets them\n"
-        "    import FILE        add a .mac file as a new macro (checked, 64 events at most)\n"
+        "    import FILE        add a .mac file as a macro (checked, 64 events at most)\n"
         "    export INDEX FILE  copy the macro's file to FILE\n"
         "    save INDEX FILE    replace the macro's events with those of the .mac file\n"
         "                       FILE (at most 58)\n"
