@@ -7,6 +7,7 @@
 #include "cli/global_options.h"
 #include "cli/interfaces_command.h"
 #include "cli/list_command.h"
+#include "cli/macro_command.h"
 #include "cli/monitor_command.h"
 #include "cli/mouse_command.h"
 #include "cli/profile_command.h"
@@ -68,7 +69,26 @@ void PrintHelp(std::FILE* out) {
         "                       dpi up|down|cycle | fire INTERVAL SHOTS |\n"
         "                       key [MODIFIER+...]KEY | media NAME | system NAME |\n"
         "                       macro INDEX [mode 0-3|repeat N] | gun 0-3 |\n"
-        "                       shortcut NAME (see the README for the names)\n"
+        "                       shortcut NAME (see the README for the names); the\n"
+        "                       macros the keys use are sent with the key table\n"
+        "  mouse macro SUBCOMMAND [--json]\n"
+        "  keyboard macro SUBCOMMAND [--json]\n"
+        "                       the device's macro library in its data folder (the\n"
+        "                       keyboard's: files only, there is no keyboard device yet):\n"
+        "    list               index, name and event count of each macro\n"
+        "    new                add a macro named macro_N\n"
+        "    rename INDEX NAME  rename a macro (blank and taken names are refused)\n"
+        "    delete INDEX [--yes]\n"
+        "                       delete a macro; keys using it get their default function\n"
+        "                       and keys of later macros follow, in every profile; the\n"
+        "                       mouse then gets the key data; exit 3 without --yes when\n"
+        "                       a key of the current profile uses it (nothing changed)\n"
+        "    show INDEX         the events as the device gets them\n"
+        "    import FILE        add a .mac file as a macro (checked, 64 events at most)\n"
+        "    export INDEX FILE  copy the macro's file to FILE\n"
+        "    save INDEX FILE    replace the macro's events with those of the .mac file\n"
+        "                       FILE (at most 58)\n"
+        "    send               (mouse) send the macros the keys use and the key table\n"
         "  DEVICE profile SUBCOMMAND [--json]\n"
         "                       the profiles of a device kind in the user's data folder;\n"
         "                       DEVICE: mouse, keyboard, mousepad, headset. copy, rename,\n"
@@ -136,7 +156,15 @@ int RunCommand(int argc, char** argv, int index) {
     if (command == "raw") return RunRawCommand(argc, argv, index + 1, stdout, stderr);
     if (IsKindName(command) && index + 1 < argc && std::strcmp(argv[index + 1], "profile") == 0)
         return RunProfileCommand(command, argc, argv, index + 2, stdout, stderr);
+    if ((command == "mouse" || command == "keyboard") && index + 1 < argc &&
+        std::strcmp(argv[index + 1], "macro") == 0)
+        return RunMacroCommand(command, argc, argv, index + 2, stdout, stderr);
     if (command == "mouse") return RunMouseCommand(argc, argv, index + 1, stdout, stderr);
+    if (command == "keyboard") {
+        std::fprintf(stderr, "r730ctl: keyboard: only 'keyboard macro ...' is available (there is no "
+                             "keyboard device yet)\n");
+        return 2;
+    }
     std::fprintf(stderr, "r730ctl: unknown command '%s' (see r730ctl --help)\n", command.c_str());
     return 2;
 }

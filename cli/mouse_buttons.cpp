@@ -10,17 +10,16 @@
 #include "cli/result_text.h"
 #include "devices/device_types.h"
 #include "devices/key_assignment_editor.h"
-#include "profiles/json_file_util.h"
+#include "profiles/macro_library.h"
 
 namespace {
 
 // The macro library's names, in library order.
 std::vector<std::string> MacroLibraryNames(CZentrelMouseDevice& mouse) {
-    const Json::Value config = CJsonFileUtil::ReadJsonFile(mouse.ProfileFolder() + "macro.config");
+    CMacroLibrary library(mouse.ProfileFolder());
     std::vector<std::string> names;
-    if (config.isObject() && config["MacroInfo"].isArray())
-        for (const Json::Value& macro : config["MacroInfo"])
-            names.push_back(macro["MacroName"].asString());
+    for (const MacroEntry& entry : library.Load())
+        names.push_back(entry.name);
     return names;
 }
 
@@ -118,15 +117,44 @@ int AssignMouseButton(CZentrelMouseDevice& mouse, const MouseRequest& r, std::FI
     const KeyEntry entry = BuildButtonEntry(f, mouse.Keys()[button], macros);
     MouseCommit commit;
     commit.saved = mouse.StoreKeyAssignment(button, entry.current);
-    commit.sent = mouse.SendKeyAssignments();
+    // The macros the keys use go to the mouse with the key table.
+    const KeyDataResult data = mouse.SendKeyData();
+    if (data.r > 0) {
+        // The macros do not fit the mouse: the button gets its default back,
+        // as the key editor does, and that is written instead.
+        const KeyDataMessage m = MessageForKeyData(data.r, KeyDataPath::kEdit, 0);
+        std::fprintf(err,
+                     "r730ctl: mouse assign: the macros do not fit the mouse (result %d, %s "
+                     "%d); button %zu keeps its default function\n",
+                     data.r, m.id.c_str(), m.value, button);
+        mouse.StoreKeyAssignment(button, mouse.Keys()[button].defaultAssignment);
+        mouse.SendKeyAssignments();
+        if (r.json) {
+            Json::Value v = ButtonJson(DescribeButton(mouse, button, macros), CommitJson(commit));
+            v["sent"] = false;
+            v["macros"] = data.r;
+            PrintJson(out, v);
+        }
+        return 1;
+    }
+    commit.sent = data.keyTable;
     const ButtonRow after = DescribeButton(mouse, button, macros);
     if (r.json) {
-        PrintJson(out, ButtonJson(after, CommitJson(commit)));
+        Json::Value v = ButtonJson(after, CommitJson(commit));
+        v["macros"] = data.macros;
+        if (data.macros != 0) v["sent"] = false;
+        PrintJson(out, v);
     } else {
         std::fprintf(out, "button %zu: %s (%s) -> %s (%s), slot %s\n", button,
                      LabelText(before).c_str(), CodeText(before.code).c_str(),
                      LabelText(after).c_str(), CodeText(after.code).c_str(),
                      SlotText(after).c_str());
+    }
+    if (data.macros < 0) {
+        std::fprintf(err,
+                     "r730ctl: mouse assign: the profile was saved, but writing the macros "
+                     "to the mouse failed (message_text_7)\n");
+        return 1;
     }
     const int status = CommitStatus(r, commit, err);
     if (status == 0 && !after.slot) {

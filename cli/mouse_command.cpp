@@ -1,4 +1,5 @@
 #include "cli/mouse_command.h"
+
 #include "cli/result_text.h"
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/mouse_edit.h"
 #include "cli/mouse_report.h"
 #include "cli/mouse_request.h"
+#include "cli/profile_folder.h"
 #include "devices/mouse_dpi.h"
 #include "link/result_codes.h"
 
@@ -98,6 +100,13 @@ int RunMouseCommand(int argc, char** argv, int first, std::FILE* out, std::FILE*
     // As when the link opens in the application: take-over, key table,
     // profile and settings. The preview lighting is of no use here.
     mouse->LoadLibraries();
+    {
+        std::string listError;
+        // The profile the list has selected; without a readable list the
+        // default name stays, and the save of the edit reports the folder.
+        const std::string profile = SelectedProfileFileName("mouse", listError);
+        if (!profile.empty()) mouse->SetProfileFileName(profile);
+    }
     const int read = mouse->ReadMouse();
     mouse->StopLightingThread();
     if (read != kResultOk) {

@@ -2,6 +2,7 @@
 #include "devices/macro_block.h"
 
 #include "link/device_commands.h"
+#include "link/result_codes.h"
 #include "profiles/json_file_util.h"
 #include "profiles/macro_library.h"
 
@@ -14,13 +15,26 @@ void PutU16(std::vector<uint8_t>& out, size_t at, size_t value) {
 
 size_t EventCount(const Json::Value& record) { return record.isArray() ? record.size() : 0; }
 
+// The low bits of an integer member; 0 for anything else (a number outside
+// the 64-bit ranges, a fraction, text). jsoncpp throws when asked for an
+// integer it cannot give, so the ranges are checked first.
+uint64_t LowBits(const Json::Value& value) {
+    if (value.isUInt64())
+        return value.asUInt64();
+    if (value.isInt64())
+        return static_cast<uint64_t>(value.asInt64());
+    return 0;
+}
+
 // Decimal text to a number, the leading digits only; wraps like the 16-bit field.
 uint16_t DelayOf(const Json::Value& delay) {
     std::string text;
     if (delay.isString())
         text = delay.asString();
-    else if (delay.isIntegral())
-        text = std::to_string(delay.asLargestInt());
+    else if (delay.isUInt64())
+        text = std::to_string(delay.asUInt64());
+    else if (delay.isInt64())
+        text = std::to_string(delay.asInt64());  // negative: no digits, 0
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
@@ -30,9 +44,7 @@ uint16_t DelayOf(const Json::Value& delay) {
     return static_cast<uint16_t>(value & 0xFFFF);
 }
 
-uint8_t ByteOf(const Json::Value& value) {
-    return value.isIntegral() ? static_cast<uint8_t>(value.asLargestInt() & 0xFF) : 0;
-}
+uint8_t ByteOf(const Json::Value& value) { return static_cast<uint8_t>(LowBits(value) & 0xFF); }
 
 }  // namespace
 
@@ -60,6 +72,8 @@ std::vector<uint8_t> PackEventBlock(std::span<const Json::Value> records) {
     for (const Json::Value& record : records)
         counts.push_back(EventCount(record));
     const size_t total = EventBlockLength(counts);
+    if (total > kMaxEventBlockLength)
+        return {};  // its length and offsets would not fit their 16-bit fields
     std::vector<uint8_t> block(total, 0);
     PutU16(block, 0, 0x55AA);
     PutU16(block, 2, total);
@@ -123,6 +137,28 @@ void SendMacroBlockInBracket(DeviceLink& link, std::span<const uint8_t> block) {
     OpenTransfer(link);
     WriteMacroData(link, block.data(), block.size());
     CloseTransfer(link);
+}
+
+int SendMacroBlockWhileReachable(DeviceLink& link, std::span<const uint8_t> block,
+                                 const std::function<bool()>& reachable) {
+    if (!reachable()) return -1;
+    OpenTransfer(link);
+    if (!reachable()) return -1;
+    const int written = WriteMacroData(link, block.data(), block.size());
+    if (!reachable()) return -1;
+    CloseTransfer(link);
+    // A refused or lost block is a failed write, not a success.
+    return written == kResultOk ? 0 : -1;
+}
+
+int SendMacroBlockWhileOpen(DeviceLink& link, std::span<const uint8_t> block) {
+    int written = kResultOk;
+    if (link.Opened()) {
+        OpenTransfer(link);
+        written = WriteMacroData(link, block.data(), block.size());
+    }
+    CloseTransfer(link);
+    return written == kResultOk ? 0 : -1;
 }
 
 void SendFiringBlockInBracket(DeviceLink& link, std::span<const uint8_t> block) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,7 +23,9 @@ inline constexpr size_t kEventRecordHeaderSize = 4;
 inline constexpr size_t kEventBlockEventSize = 4;
 inline constexpr size_t kMaxDeviceMacroEvents = 64;
 inline constexpr size_t kMacroCapacityUnit = 128;  // bytes per unit of information byte 18
+inline constexpr size_t kMacroCapacityInfoByte = 18;
 inline constexpr size_t kFiringPatternCount = 4;
+inline constexpr size_t kMaxEventBlockLength = 0xFFFF;  // the u16 length field
 
 struct BlockEvent {
     uint16_t delay = 0;
@@ -40,7 +43,9 @@ BlockEvent DeviceEvent(const Json::Value& event);
 size_t EventBlockLength(std::span<const size_t> eventCounts);
 
 // Packs the records (each a JSON array of event objects; anything else counts
-// as no events). No limits are checked here.
+// as no events; an element that is not an object, or a member of the wrong
+// type, packs as zeros). Empty when the block would be longer than its 16-bit
+// length field can say; no other limit is checked here.
 std::vector<uint8_t> PackEventBlock(std::span<const Json::Value> records);
 
 // The macro block of these macros (each its "Events" array, in slot order).
@@ -57,11 +62,23 @@ int EncodeMacroBlock(std::span<const Json::Value> macros, uint8_t capacityUnits,
 int EncodeLibraryMacroBlock(const std::string& folder, std::span<const int> slotOrder,
                             uint8_t capacityUnits, std::vector<uint8_t>& block);
 
-// The firing block: the four patterns in gun order (no capacity check).
+// The firing block: the four patterns in gun order (no capacity check; empty
+// when longer than 65535 bytes).
 std::vector<uint8_t> EncodeFiringBlock(std::span<const Json::Value, kFiringPatternCount> patterns);
 
 // Sends a block in a transfer bracket: OpenTransfer, then WriteMacroData or
 // WriteShootData, then CloseTransfer. The command results are not examined;
 // a caller with a reachability rule sends the steps itself.
 void SendMacroBlockInBracket(DeviceLink& link, std::span<const uint8_t> block);
+
+// The macro block with a device's reachability rule; both return 0 when the
+// bracket was sent through and the device took the block, −1 when it refused
+// or lost the block, or (mouse) a check failed.
+// Mouse: each of OpenTransfer, WriteMacroData and CloseTransfer only while
+// `reachable` answers true; a failed check skips the rest (−1).
+int SendMacroBlockWhileReachable(DeviceLink& link, std::span<const uint8_t> block,
+                                 const std::function<bool()>& reachable);
+// Keyboard: OpenTransfer and WriteMacroData while the command link is open
+// (0 when it is not), CloseTransfer always.
+int SendMacroBlockWhileOpen(DeviceLink& link, std::span<const uint8_t> block);
 void SendFiringBlockInBracket(DeviceLink& link, std::span<const uint8_t> block);

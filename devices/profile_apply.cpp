@@ -10,12 +10,7 @@ namespace {
 // The key data step of the profile paths: the macros the key table uses and
 // the key table go to the device. Its result: 0 sent, -1 the write failed,
 // else the count that tells which macros did not fit.
-// LEAD: the only call site of the step. Until the device has SendKeyData(),
-// the key table alone is written here and its device code turned into that
-// result; replace the body with `return device.SendKeyData();`.
-int SendKeyDataStep(CZentrelUSBDevice& device) {
-    return device.SendKeyAssignments() == kResultOk ? 0 : -1;
-}
+int SendKeyDataStep(CZentrelUSBDevice& device) { return device.SendKeyData().r; }
 
 }  // namespace
 

@@ -4,7 +4,9 @@
 #include <cerrno>
 
 #include "devices/device_types.h"
+#include "devices/key_codes.h"
 #include "devices/light_tables.h"
+#include "devices/macro_block.h"
 #include "devices/mouse_light_effects.h"
 #include "link/debug_trace.h"
 #include "link/device_commands.h"
@@ -107,14 +109,17 @@ void CZentrelMouseDevice::BuildButtonMap(const std::vector<uint8_t>& table) {
     buttonMap_.fill(kNoSlot);
     const size_t slots = std::min<size_t>(InfoBlock()[5], table.size() / 3);
     std::vector<bool> taken(slots, false);
-    auto holds = [&](size_t slot, uint8_t c, uint8_t p1, uint8_t p2) {
+    // A macro is sent with its device slot in place of its library index, so
+    // only its category and play mode can be compared.
+    auto holds = [&](size_t slot, const KeyAssignment& f) {
         const uint8_t* bytes = table.data() + slot * 3;
-        return bytes[0] == c && bytes[1] == p1 && bytes[2] == p2;
+        const bool sameSlot = IsMacroAssignment(f) || bytes[1] == f.param1;
+        return bytes[0] == f.category && sameSlot && bytes[2] == f.param2;
     };
     auto place = [&](size_t button, const KeyAssignment& f, bool ownSlotOnly) {
         for (size_t slot = 0; slot < slots; ++slot) {
             if (ownSlotOnly && slot != button) continue;
-            if (taken[slot] || !holds(slot, f.category, f.param1, f.param2)) continue;
+            if (taken[slot] || !holds(slot, f)) continue;
             buttonMap_[button] = static_cast<uint8_t>(slot);
             taken[slot] = true;
             return;
@@ -124,8 +129,14 @@ void CZentrelMouseDevice::BuildButtonMap(const std::vector<uint8_t>& table) {
         const auto& f = kButtonFunctions[button];
         return KeyAssignment{static_cast<uint16_t>(button), f[0], f[1], f[2], 0};
     };
+    // The function the button was given, as it was sent: a macro that is no
+    // longer in the library went as the key's default.
+    const int macros = MacroCount();
     auto given = [&](size_t button) {
-        return button < keys_.size() ? keys_[button].current : factory(button);
+        if (button >= keys_.size()) return factory(button);
+        const KeyEntry& key = keys_[button];
+        const bool stale = IsMacroAssignment(key.current) && key.current.param1 >= macros;
+        return stale ? key.defaultAssignment : key.current;
     };
     // A button's slot holds its factory function, or the function the profile
     // says it was given (matching factory functions alone would lose a button
@@ -318,6 +329,56 @@ void CZentrelMouseDevice::DropMissingMacros() {
     profile_.Save();
     SendKeyAssignments();
     View().SettingsChanged();
+}
+
+int CZentrelMouseDevice::SendMacros() {
+    DeviceLink& link = CommandLink();
+    if (!Reachable()) return 0;
+    // The capacity byte must be the mouse's current one.
+    std::array<uint8_t, kInfoBlockBytes> fresh{};
+    if (ReadInfoBlock(link, fresh.data()) == kResultOk) InfoBlock() = fresh;
+    const std::vector<int> order = ListUsedMacros();
+    std::vector<uint8_t> block;
+    const int refused = EncodeLibraryMacroBlock(ProfileFolder(), order, InfoBlock()[kMacroCapacityInfoByte], block);
+    if (refused != 0) return refused;
+    if (block.empty()) return 0;
+    return SendMacroBlockWhileReachable(link, block, [this] { return Reachable(); });
+}
+
+KeyDataResult CZentrelMouseDevice::SendKeyData() {
+    KeyDataResult out;
+    out.macros = SendMacros();
+    if (out.macros > 0) {
+        out.r = out.macros;
+        return out;
+    }
+    out.keyTable = SendKeyTable(keys_);
+    out.keyTableSent = true;
+    out.r = out.macros < 0 || out.keyTable < 0 ? -1 : 0;
+    return out;
+}
+
+MacroDeleteOutcome CZentrelMouseDevice::DeleteMacro(int index, const std::vector<std::string>& profilePaths,
+                                                    std::function<bool()> confirmInUse, KeyDataResult* sent) {
+    MacroDeleteRequest request;
+    request.folder = ProfileFolder();
+    request.index = index;
+    request.profilePaths = profilePaths;
+    request.currentProfilePath = profile_.GetProfilePath();
+    request.currentKeys = &keys_;
+    request.confirmInUse = std::move(confirmInUse);
+    request.storeCurrent = [this](const std::vector<KeyEntry>& keys) {
+        keys_ = keys;
+        profile_.SetKeyList(keys_);
+        return profile_.Save();
+    };
+    const MacroDeleteOutcome out = DeleteMacroWithKeyFixUp(request);
+    if (out.result == MacroDeleteResult::kDeleted && out.currentChanged) {
+        const KeyDataResult r = SendKeyData();
+        if (sent) *sent = r;
+        View().SettingsChanged();
+    }
+    return out;
 }
 
 int CZentrelMouseDevice::StoreKeyAssignment(size_t key, const KeyAssignment& current) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "devices/key_table_image.h"
+#include "devices/macro_delete.h"
 #include "devices/mouse_dpi.h"
 #include "devices/mouse_profile_block.h"
 #include "devices/zentrel_usb_device.h"
@@ -62,6 +63,13 @@ public:
     // Writes the key table built from `keys` over the last table read or sent.
     int SendKeyTable(const std::vector<KeyEntry>& keys) override;
     int SendKeyAssignments() override { return SendKeyTable(keys_); }
+    // The macros the keys use, as one block in a transfer bracket, each step
+    // only while the mouse is reachable. 0: sent, nothing to send, or not
+    // reachable at the start; −1: the mouse went out of reach or refused the
+    // block; > 0: the encoder's refusal (nothing sent).
+    int SendMacros() override;
+    // SendMacros, then (unless the macros did not fit) the key table.
+    KeyDataResult SendKeyData() override;
     void RestoreDefaults() override { RestoreMouseDefaults(); }
     int SendSettings(int profile, int firstByte) override { return WriteProfileBlock(profile, firstByte); }
     void LoadLibraries() override { LoadLightLibraryFiles(); }
@@ -84,6 +92,13 @@ public:
     int ReadMouseStatus(std::array<uint8_t, 6>& record);
     int Reconnect();
     void DropMissingMacros();
+    // Deletes macro `index` of the mouse's library with the key fix-up in
+    // every profile (profilePaths: the documents of the profile list; the
+    // current one is the mouse's own); confirmInUse is asked when a key of the
+    // current profile uses the macro. When the current keys changed they are
+    // stored, the profile saved and the key data sent (its result in *sent).
+    MacroDeleteOutcome DeleteMacro(int index, const std::vector<std::string>& profilePaths,
+                                   std::function<bool()> confirmInUse, KeyDataResult* sent = nullptr);
     // Returns the result of saving the defaults as the active profile (0: saved).
     int RestoreMouseDefaults();
 

@@ -15,6 +15,7 @@
 #include "devices/custom_runner.h"
 #include "devices/device_events.h"
 #include "devices/device_view.h"
+#include "devices/key_data.h"
 #include "devices/light_library.h"
 #include "devices/overlay_effects.h"
 #include "devices/preview_engine.h"
@@ -102,6 +103,8 @@ public:
     }
     virtual int SendKeyAssignments() { return 0; }
     virtual int SendMacros() { return 0; }
+    // The macro block and then the key table (see KeyDataResult).
+    virtual KeyDataResult SendKeyData() { return {}; }
     virtual int SendSettings(int profile, int firstByte) {
         (void)profile;
         (void)firstByte;

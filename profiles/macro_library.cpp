@@ -22,7 +22,24 @@ std::string CMacroLibrary::IndexPath() const { return folder_ + kIndexFileName; 
 std::string CMacroLibrary::MacroFilePath(int index) const {
     if (!ValidIndex(index))
         return {};
-    return folder_ + entries_[static_cast<size_t>(index)].guid + kMacroExtension;
+    const std::string& id = entries_[static_cast<size_t>(index)].guid;
+    if (!IsPlainId(id))  // empty, or (after a failed repair) never a path
+        return {};
+    return folder_ + id + kMacroExtension;
+}
+
+bool CMacroLibrary::IsPlainId(std::string_view id) {
+    if (id.empty() || id.size() > kMaxIdBytes || id == "." || id == "..")
+        return false;
+    for (char c : id) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
+            return false;
+    }
+    // Not valid UTF-8: the index writer would store another text, and the
+    // entry would lose its file at the next write.
+    const std::string text(id);
+    return WideToUtf8(Utf8ToWide(text)) == text;
 }
 
 const std::vector<MacroEntry>& CMacroLibrary::Load() {
@@ -43,6 +60,21 @@ const std::vector<MacroEntry>& CMacroLibrary::Load() {
         }
         entries_.push_back(std::move(entry));
     }
+    // An id that is no plain file name could make a read, a save or a delete
+    // reach outside the folder: such an entry gets a fresh id (its events are
+    // lost, they were never reachable), and the mended index is written back.
+    // An empty id stays empty: saving refuses it.
+    repaired_ = 0;
+    repairWriteFailed_ = false;
+    for (MacroEntry& entry : entries_) {
+        if (entry.guid.empty() || IsPlainId(entry.guid))
+            continue;
+        entry.guid.clear();  // FreshId must not see the old text as taken
+        entry.guid = FreshId();
+        ++repaired_;
+    }
+    if (repaired_ > 0)
+        repairWriteFailed_ = !WriteIndex(entries_);
     return entries_;
 }
 
@@ -148,19 +180,24 @@ bool CMacroLibrary::Delete(int index) {
     if (!ValidIndex(index))
         return false;
     const std::string file = MacroFilePath(index);
+    const std::string id = entries_[static_cast<size_t>(index)].guid;
     std::vector<MacroEntry> next = entries_;
     next.erase(next.begin() + index);
     if (!WriteIndex(next))
         return false;
     entries_ = std::move(next);
-    unlink(file.c_str());  // a missing file is fine
+    // A hand-copied entry may share the file: it stays while another entry names it.
+    const bool shared =
+        std::any_of(entries_.begin(), entries_.end(), [&](const MacroEntry& e) { return e.guid == id; });
+    if (!file.empty() && !shared)
+        unlink(file.c_str());  // a missing file is fine
     return true;
 }
 
 int CMacroLibrary::Save(int index, std::vector<MacroRow>& rows) {
     if (rows.size() > kMaxEditorEvents)
         return static_cast<int>(rows.size() - kMaxEditorEvents);
-    if (!ValidIndex(index) || entries_[static_cast<size_t>(index)].guid.empty())
+    if (MacroFilePath(index).empty())
         return -1;
     Json::Value events(Json::arrayValue);
     for (MacroRow& row : rows) {
@@ -184,7 +221,7 @@ int CMacroLibrary::Save(int index, std::vector<MacroRow>& rows) {
 }
 
 Json::Value CMacroLibrary::ReadEvents(int index) const {
-    if (!ValidIndex(index))
+    if (MacroFilePath(index).empty())
         return Json::Value(Json::arrayValue);
     const Json::Value document = CJsonFileUtil::ReadJsonFile(MacroFilePath(index));
     if (!document.isObject() || !document["Events"].isArray())
@@ -217,10 +254,72 @@ MacroImportResult CMacroLibrary::Import(const std::string& path, int* newIndex) 
 }
 
 bool CMacroLibrary::Export(int index, const std::string& path) const {
-    if (!ValidIndex(index) || path.empty())
+    if (MacroFilePath(index).empty() || path.empty())
         return false;
     std::string bytes;
     if (ReadWholeFile(MacroFilePath(index), bytes) != 0)
         return false;
     return WriteFileAtomically(path, bytes) == 0;
+}
+
+namespace {
+
+bool IsEventType(const Json::Value& type) {
+    if (!type.isInt())
+        return false;
+    const int t = type.asInt();
+    return (t >= 1 && t <= 5) || t == 9 || t == 10;
+}
+
+// "Delay": decimal digits or an integer, 0–65535.
+bool IsDelay(const Json::Value& delay) {
+    if (delay.isString()) {
+        const std::string text = delay.asString();
+        if (text.empty() || text.size() > 10)
+            return false;
+        unsigned long value = 0;
+        for (char c : text) {
+            if (c < '0' || c > '9')
+                return false;
+            value = value * 10 + static_cast<unsigned long>(c - '0');
+        }
+        return value <= CMacroLibrary::kMaxDelay;
+    }
+    return delay.isInt() && delay.asInt() >= 0 && delay.asInt() <= static_cast<int>(CMacroLibrary::kMaxDelay);
+}
+
+}  // namespace
+
+bool CMacroLibrary::CheckMacroDocument(const Json::Value& document, size_t maxEvents, std::string& reason) {
+    if (!document.isObject()) {
+        reason = document.isNull() ? "not a JSON document" : "not a JSON object";
+        return false;
+    }
+    const Json::Value& events = document["Events"];
+    if (!events.isArray()) {
+        reason = "it has no \"Events\" array";
+        return false;
+    }
+    if (events.size() > maxEvents) {
+        reason = std::to_string(events.size()) + " events, more than " + std::to_string(maxEvents);
+        return false;
+    }
+    for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
+        const Json::Value& e = events[i];
+        const std::string where = "event " + std::to_string(i) + ": ";
+        if (!e.isObject())
+            reason = where + "not an object";
+        else if (!e["Button"].isInt() || e["Button"].asInt() < 0 || e["Button"].asInt() > 255)
+            reason = where + "\"Button\" must be an integer 0-255";
+        else if (!e["Action"].isString() || (e["Action"].asString() != "down" && e["Action"].asString() != "up"))
+            reason = where + "\"Action\" must be \"down\" or \"up\"";
+        else if (!IsEventType(e["Type"]))
+            reason = where + "\"Type\" must be 1-5, 9 or 10";
+        else if (!IsDelay(e["Delay"]))
+            reason = where + "\"Delay\" must be decimal digits or an integer, 0-65535";
+        else
+            continue;
+        return false;
+    }
+    return true;
 }

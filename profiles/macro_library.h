@@ -6,6 +6,11 @@
 // "<id>.mac": {"MacroName", "Guid", "Events": [event objects], "Version": 64}.
 // Event object: {"Button": 0–255, "Action": "down"|"up", "Type": n,
 // "Delay": decimal text (or the integer 0)}.
+//
+// "macro.config" may be edited by hand: a "Guid" that is not a plain file name
+// (a path separator, "." or "..", a control character, too long) never names
+// a file, nor does one that is not valid UTF-8 (the index could not keep it);
+// Load gives such an entry a fresh id and writes the index back.
 #pragma once
 
 #include <json/json.h>
@@ -46,6 +51,8 @@ class CMacroLibrary {
   public:
     static constexpr size_t kMaxMacros = 50;
     static constexpr size_t kMaxEditorEvents = 58;
+    static constexpr size_t kMaxIdBytes = 200;
+    static constexpr unsigned kMaxDelay = 65535;
     static constexpr int kMacroFileVersion = 64;
     static constexpr char kIndexFileName[] = "macro.config";
     static constexpr char kMacroExtension[] = ".mac";
@@ -54,12 +61,19 @@ class CMacroLibrary {
     explicit CMacroLibrary(std::string folder);
 
     // Re-reads "macro.config"; a missing or unreadable file is an empty library.
+    // Entries whose id is not a plain file name get a fresh id (see
+    // RepairedIds), and the index is written back.
     const std::vector<MacroEntry>& Load();
+    // How many ids the last Load replaced, and whether writing the mended
+    // index failed (the fresh ids then live in memory only).
+    size_t RepairedIds() const { return repaired_; }
+    bool RepairWriteFailed() const { return repairWriteFailed_; }
     const std::vector<MacroEntry>& Entries() const { return entries_; }
     size_t Count() const { return entries_.size(); }
 
     std::string IndexPath() const;
-    // The macro file of the entry at index, or empty when the index names no macro.
+    // The macro file of the entry at index, or empty when the index names no
+    // macro or its id is empty.
     std::string MacroFilePath(int index) const;
 
     // Appends a macro with the default name and a fresh id and writes
@@ -69,9 +83,9 @@ class CMacroLibrary {
 
     MacroRenameResult Rename(int index, const std::string& name);
 
-    // Deletes the macro file (a missing one is ignored) and the entry; later
-    // macros move down by one. False when the index names no macro or
-    // "macro.config" could not be written.
+    // Deletes the macro file (a missing one is ignored; one that another entry
+    // also names is kept) and the entry; later macros move down by one. False
+    // when the index names no macro or "macro.config" could not be written.
     bool Delete(int index);
 
     // Writes the macro file from the editor's rows. Returns rows − 58 when
@@ -103,6 +117,15 @@ class CMacroLibrary {
     static std::string NormaliseDelay(std::string_view text);
     // True when both UTF-8 names are equal with case ignored.
     static bool SameName(const std::string& a, const std::string& b);
+    // True when id can name a file directly inside the device folder.
+    static bool IsPlainId(std::string_view id);
+
+    // Checks a macro file's document as the device would get it: an object
+    // whose "Events" array holds at most maxEvents event objects, each with
+    // "Button" 0–255, "Action" "down" or "up", "Type" one of the event types
+    // (1–5, 9, 10) and "Delay" decimal digits or an integer, 0–65535. False
+    // with the reason (naming the event) when it is not.
+    static bool CheckMacroDocument(const Json::Value& document, size_t maxEvents, std::string& reason);
 
   private:
     bool WriteIndex(const std::vector<MacroEntry>& entries) const;
@@ -111,4 +134,6 @@ class CMacroLibrary {
 
     std::string folder_;
     std::vector<MacroEntry> entries_;
+    size_t repaired_ = 0;
+    bool repairWriteFailed_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "devices/key_data.h"
 #include "devices/profile_apply.h"
 #include "profiles/feature_tabs.h"
 #include "shell/device_hub.h"
@@ -215,9 +216,11 @@ void MousePage::ApplyProfile(int index) {
         ProfileList list;
         OpenDeviceProfileList(*mouse, list);
         const ProfileApplyResult r = ApplyPickedProfile(list, index, *mouse);
+        const KeyDataMessage message =
+            MessageForKeyData(r.applied ? r.keyData : 0, KeyDataPath::kProfile, mouse->InfoBlock()[18]);
         hub->RequestMouseState(mouse);
-        QMetaObject::invokeMethod(hub, [page, r] {
-            if (page) page->ProfileDone(r.applied ? r.keyData : 0);
+        QMetaObject::invokeMethod(hub, [page, message, keyData = r.keyData] {
+            if (page) page->ProfileDone(keyData, message);
         }, Qt::QueuedConnection);
     });
 }
@@ -234,19 +237,25 @@ void MousePage::ReloadProfile() {
         mouse->OnMacrosChanged();
         mouse->ApplyToPage();
         mouse->SendSettings(0, 0);
-        const int keyData = mouse->SendKeyAssignments() == 1 ? 0 : -1;
+        const int keyData = mouse->SendKeyData().r;
+        const KeyDataMessage message = MessageForKeyData(keyData, KeyDataPath::kProfile, mouse->InfoBlock()[18]);
+        mouse->SendKeyAssignments();
         hub->RequestMouseState(mouse);
-        QMetaObject::invokeMethod(hub, [page, keyData] {
-            if (page) page->ProfileDone(keyData);
+        QMetaObject::invokeMethod(hub, [page, keyData, message] {
+            if (page) page->ProfileDone(keyData, message);
         }, Qt::QueuedConnection);
     });
 }
 
-void MousePage::ProfileDone(int keyData) {
+void MousePage::ProfileDone(int keyData, const KeyDataMessage& message) {
     bar_->SetReady(true);
     bar_->Load();  // the device thread stored the selection in the list file
-    if (keyData == -1) ShowMessageWindow(window(), {}, "message_text_7", 96, true, kMessageOk);
     emit profileApplied(keyData);
+    if (message.id.empty()) return;
+    // The text is a format with one %d, filled and shown as it is.
+    QString text = AppLanguage().Text(QString::fromStdString(message.id));
+    if (message.hasValue) text.replace("%d", QString::number(message.value));
+    ShowMessageWindow(window(), {}, text, 96, false, kMessageOk);
 }
 
 bool MousePage::HandleNotify(const Notification& n) {

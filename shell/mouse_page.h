@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "devices/key_data.h"
 #include "devices/mouse_dpi.h"
 #include "devices/zentrel_mouse_device.h"
 #include "shell/mouse_page_state.h"
@@ -55,7 +56,7 @@ private:
     void CommitPointerValues();
     void ApplyProfile(int index);
     void ReloadProfile();
-    void ProfileDone(int keyData);
+    void ProfileDone(int keyData, const KeyDataMessage& message);
 
     DeviceHub& hub_;
     CZentrelMouseDevice& mouse_;

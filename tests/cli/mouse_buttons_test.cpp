@@ -229,8 +229,7 @@ class MouseAssignInProcess : public testing::Test {
     void SetUp() override { setenv("XDG_DATA_HOME", home_.Path().c_str(), 1); }
     void TearDown() override { unsetenv("XDG_DATA_HOME"); }
     Json::Value KeyList() const {
-        return ParseJson(ReadWholeFile(home_.Path() + kProfileFolder +
-                                       "/Profile1.Json"))["Device"][0]["KeyList"];
+        return ParseJson(ReadWholeFile(SelectedProfilePath(home_.Path())))["Device"][0]["KeyList"];
     }
 
     TempFolder home_;

@@ -298,7 +298,7 @@ TEST_F(MouseCommandInProcess, ARefusedWriteKeepsTheProfileAndSaysWhatTheMouseAns
         EXPECT_EQ(v["result"].asInt(), c.result);
         EXPECT_EQ(world.Device(SimKind::Mouse)->Firmware().Memory().settings.at(11), 3);
         const Json::Value profile =
-            ParseJson(ReadWholeFile(home_.Path() + kProfileFolder + "/Profile1.Json"))["Device"][0];
+            ParseJson(ReadWholeFile(SelectedProfilePath(home_.Path())))["Device"][0];
         EXPECT_EQ(profile["ReportStages"]["StageActive"].asInt(), 1);
     }
 }

@@ -43,8 +43,15 @@ std::vector<uint8_t> MouseProgram::DeviceArea(const char* area) const {
     return FromHex(state["devices"]["mouse"][area].asString());
 }
 
+std::string SelectedProfilePath(const std::string& home) {
+    const std::string folder = home + kProfileFolder;
+    const Json::Value list = ParseJson(ReadWholeFile(folder + "/ProfileList.ini"));
+    const Json::Value& entry = list["profilelist"][list["profileselect"].asUInt()];
+    return folder + "/" + entry["profileUUID"].asString() + ".Json";
+}
+
 Json::Value MouseProgram::Profile() const {
-    return ParseJson(ReadWholeFile(home_.Path() + kProfileFolder + "/Profile1.Json"))["Device"][0];
+    return ParseJson(ReadWholeFile(SelectedProfilePath(home_.Path())))["Device"][0];
 }
 
 Captured RunMouseInProcess(std::vector<std::string> args) {

@@ -15,6 +15,9 @@
 
 inline constexpr char kProfileFolder[] = "/R730-VXT-1K Gaming Mouse/mouse";
 
+// The file of the profile the mouse folder's list has selected, below home.
+std::string SelectedProfilePath(const std::string& home);
+
 Json::Value ParseJson(const std::string& text);
 std::vector<uint8_t> FromHex(const std::string& hex);
 

@@ -40,7 +40,22 @@ TEST(MacroBlock, EventBytes) {
         {Event(4, 7, "down", "65535"), {65535, 0x84, 7}},
         {Event(5, 9, "up", "65536"), {0, 0x05, 9}},      // low 16 bits of the delay
         {Event(9, 0x80, "down", "70000"), {4464, 0x89, 0x80}},
+        // Hand-edited members: numbers past the 64-bit ranges, fractions,
+        // negative numbers and text give their low bits or 0, never an error.
+        {Event(10, -1, "down", Json::Value(Json::UInt64(~0ull))), {0xFFFF, 0x8A, 0xFF}},
+        {Event(-1, 2, "up", -5), {0, 0xFF, 2}},
+        {Event(10, 2, "up", 1e30), {0, 0x0A, 2}},
+        {Event(10, 2, "up", 2.5), {0, 0x0A, 2}},
+        {Event(0, 0, "down", "300"), {300, 0x80, 0}},
     };
+    Json::Value odd = Event(10, 4, "down", "300");
+    odd["Type"] = Json::Value(Json::UInt64(~0ull));
+    odd["Button"] = 1e300;
+    EXPECT_EQ(DeviceEvent(odd), (BlockEvent{300, 0xFF, 0}));
+    odd["Type"] = "10";
+    odd["Button"] = Json::Value(Json::arrayValue);
+    EXPECT_EQ(DeviceEvent(odd), (BlockEvent{300, 0x80, 0}));
+    EXPECT_EQ(DeviceEvent(Json::Value("x")), BlockEvent{});
     for (const Case& c : cases) EXPECT_EQ(DeviceEvent(c.event), c.bytes) << c.event.toStyledString();
 }
 
@@ -96,6 +111,11 @@ TEST(MacroBlock, FiringBlockOfFourPatterns) {
     EXPECT_EQ(U16(block, 22), 24 + 3 * (4 + 720));
     const Json::Value uneven[4] = {Events(1), Json::Value(), Events(2), Json::Value(Json::arrayValue)};
     EXPECT_EQ(EncodeFiringBlock(std::span<const Json::Value, 4>(uneven)).size(), 16u + 24 + 12);
+    // A block longer than its 16-bit length field is not made at all.
+    const Json::Value huge[4] = {Events(4100), Events(4100), Events(4100), Events(4100)};
+    EXPECT_TRUE(EncodeFiringBlock(std::span<const Json::Value, 4>(huge)).empty());
+    const Json::Value justFits[4] = {Events(4096), Events(4096), Events(4096), Events(4085)};  // 40 + 4 × 16373 = 65532
+    EXPECT_EQ(EncodeFiringBlock(std::span<const Json::Value, 4>(justFits)).size(), 65532u);
 }
 
 class MacroBlockLibrary : public testing::Test {
@@ -167,6 +187,30 @@ TEST(MacroBlockOnMouse, CableMouseDecodesTheSentBlocks) {
     // A block the mouse's memory cannot hold is refused before anything is sent.
     const Json::Value big[] = {Events(64), Events(64)};  // 16 + 12 + 512 = 540 > 512
     EXPECT_EQ(EncodeMacroBlock(big, info[18], block), 8);
+}
+
+TEST(MacroBlockOnKeyboard, SentWhileTheLinkIsOpenAndRefusalsAreFailures) {
+    SimulatedDevice keyboard(SimKind::Keyboard, SimOptions{});
+    ASSERT_TRUE(keyboard.PlugCable());
+    DeviceLink link;
+    link.SetTimeouts(FastTimeouts());
+    ASSERT_TRUE(OpenLinkOn(link, SimKind::Keyboard, keyboard.Cable(), kConnectionCable));
+    const Json::Value macros[] = {Events(2)};
+    std::vector<uint8_t> block;
+    ASSERT_EQ(EncodeMacroBlock(macros, 32, block), 0);
+    EXPECT_EQ(SendMacroBlockWhileOpen(link, block), 0);
+    const SimDecodedBlock decoded = keyboard.Firmware().LastMacroBlock();
+    ASSERT_TRUE(decoded.valid) << decoded.error;
+    EXPECT_EQ(decoded.records.size(), 1u);
+
+    SimFaults faults;
+    faults.refusals.push_back({21, -1, 0xFF});  // every macro write
+    keyboard.SetCableFaults(faults);
+    EXPECT_EQ(SendMacroBlockWhileOpen(link, block), -1);
+    // A mouse check that fails stops the bracket where it is.
+    int checks = 0;
+    EXPECT_EQ(SendMacroBlockWhileReachable(link, block, [&] { return ++checks < 2; }), -1);
+    EXPECT_EQ(checks, 2);
 }
 
 }  // namespace

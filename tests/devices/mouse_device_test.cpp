@@ -12,6 +12,7 @@
 #include "link/device_commands.h"
 #include "link/result_codes.h"
 #include "profiles/json_file_util.h"
+#include "profiles/macro_library.h"
 #include "sim/sim_device.h"
 
 namespace {
@@ -281,6 +282,109 @@ TEST_P(MouseOnSim, KeysOfMacrosThatAreGoneGetTheirDefaultBack) {
     EXPECT_EQ(ProfileFile()["KeyList"][3]["Assignment"].asUInt(), mouse_->Keys()[3].defaultAssignment.Packed());
 }
 
+// A library of macros with these event counts (event e of macro m: key
+// 4 + m down, delay 10 × e + m).
+void MakeMacros(const std::string& folder, std::initializer_list<int> counts) {
+    CMacroLibrary library(folder);
+    int m = 0;
+    for (int n : counts) {
+        ASSERT_FALSE(library.Create().empty());
+        std::vector<MacroRow> rows;
+        for (int e = 0; e < n; ++e) {
+            Json::Value event(Json::objectValue);
+            event["Type"] = 10;
+            event["Button"] = 4 + m;
+            event["Action"] = "down";
+            event["Delay"] = "0";
+            rows.push_back({std::to_string(10 * e + m), CJsonFileUtil::StyledText(event)});
+        }
+        ASSERT_EQ(library.Save(m++, rows), 0);
+    }
+}
+
+TEST_P(MouseOnSim, KeyDataSendsTheUsedMacrosInSlotOrderWithTheKeyTable) {
+    ASSERT_EQ(mouse_->ReadMouse(), kResultOk);
+    mouse_->StopLightingThread();
+    MakeMacros(mouse_->ProfileFolder(), {2, 3, 4});
+    ASSERT_EQ(mouse_->StoreKeyAssignment(3, KeyAssignment::FromPacked(3, 0x700200)), 0);  // macro 2
+    ASSERT_EQ(mouse_->StoreKeyAssignment(4, KeyAssignment::FromPacked(4, 0x710005)), 0);  // macro 0, 5 times
+    ASSERT_EQ(mouse_->StoreKeyAssignment(5, KeyAssignment::FromPacked(5, 0x700201)), 0);  // macro 2 again
+    EXPECT_EQ(mouse_->ListUsedMacros(), (std::vector<int>{2, 0}));
+
+    const KeyDataResult r = mouse_->SendKeyData();
+    EXPECT_EQ(r.r, 0);
+    EXPECT_EQ(r.macros, 0);
+    EXPECT_EQ(r.keyTable, kResultOk);
+    const SimDecodedBlock block = sim_->Firmware().LastMacroBlock();
+    ASSERT_TRUE(block.valid) << block.error;
+    ASSERT_EQ(block.records.size(), 2u);
+    ASSERT_EQ(block.records[0].size(), 4u);  // slot 0: macro 2
+    EXPECT_EQ(block.records[0][3], (SimEvent{32, 0x8A, 6}));
+    ASSERT_EQ(block.records[1].size(), 2u);  // slot 1: macro 0
+    EXPECT_EQ(block.records[1][1], (SimEvent{10, 0x8A, 4}));
+    const std::vector<uint8_t>& table = sim_->Firmware().Memory().keyTable;
+    EXPECT_EQ(std::vector<uint8_t>(table.begin() + 9, table.begin() + 18),
+              (std::vector<uint8_t>{0x70, 0, 0, 0x71, 1, 5, 0x70, 0, 1}));
+}
+
+TEST_P(MouseOnSim, MacrosThatDoNotFitAreRefusedBeforeAnythingIsSent) {
+    SimOptions small;
+    small.macroCapacity = 1;  // 128 bytes
+    Plug(small);
+    ASSERT_EQ(mouse_->ReadMouse(), kResultOk);
+    mouse_->StopLightingThread();
+    MakeMacros(mouse_->ProfileFolder(), {20, 58});
+    ASSERT_EQ(mouse_->StoreKeyAssignment(3, KeyAssignment::FromPacked(3, 0x700100)), 0);
+    const int macroFrames = FramesOf(21), tableFrames = FramesOf(9);
+    const KeyDataResult r = mouse_->SendKeyData();
+    EXPECT_EQ(r.r, 32);  // 16 + 6 + 232 = 254 bytes: (254 − 128) / 4 + 1
+    EXPECT_FALSE(r.keyTableSent);
+    EXPECT_EQ(FramesOf(21), macroFrames);
+    EXPECT_EQ(FramesOf(9), tableFrames);
+
+    // A macro over 64 events is refused with its count, whatever the memory.
+    std::vector<MacroRow> rows;
+    {
+        CMacroLibrary library(mouse_->ProfileFolder());
+        library.Load();
+        Json::Value events(Json::arrayValue);
+        Json::Value e(Json::objectValue);
+        e["Type"] = 1; e["Button"] = 1; e["Action"] = "up"; e["Delay"] = "1";
+        for (int i = 0; i < 65; ++i) events.append(e);
+        Json::Value doc(Json::objectValue);
+        doc["Events"] = events;
+        ASSERT_EQ(CJsonFileUtil::WriteJsonFile(library.MacroFilePath(0), doc), 0);
+    }
+    ASSERT_EQ(mouse_->StoreKeyAssignment(4, KeyAssignment::FromPacked(4, 0x700000)), 0);
+    EXPECT_EQ(mouse_->SendKeyData().r, 65);
+    EXPECT_EQ(FramesOf(21), macroFrames);
+}
+
+TEST_P(MouseOnSim, DeletingAMacroFixesTheKeysAndResendsTheKeyData) {
+    ASSERT_EQ(mouse_->ReadMouse(), kResultOk);
+    mouse_->StopLightingThread();
+    MakeMacros(mouse_->ProfileFolder(), {1, 2, 3});
+    ASSERT_EQ(mouse_->StoreKeyAssignment(3, KeyAssignment::FromPacked(3, 0x700000)), 0);  // macro 0
+    ASSERT_EQ(mouse_->StoreKeyAssignment(4, KeyAssignment::FromPacked(4, 0x700200)), 0);  // macro 2
+    ASSERT_EQ(mouse_->SendKeyData().r, 0);
+
+    int asked = 0;
+    KeyDataResult sent;
+    const MacroDeleteOutcome o = mouse_->DeleteMacro(0, {}, [&] { return ++asked > 0; }, &sent);
+    ASSERT_EQ(o.result, MacroDeleteResult::kDeleted);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(sent.r, 0);
+    EXPECT_EQ(sent.keyTable, kResultOk);
+    EXPECT_TRUE(mouse_->Keys()[3].current.SameFunction(mouse_->Keys()[3].defaultAssignment));
+    EXPECT_EQ(mouse_->Keys()[4].current.Packed(), 0x700100u);
+    EXPECT_EQ(ProfileFile()["KeyList"][4]["Assignment"].asUInt(), 0x700100u);
+    const SimDecodedBlock block = sim_->Firmware().LastMacroBlock();
+    ASSERT_TRUE(block.valid) << block.error;
+    ASSERT_EQ(block.records.size(), 1u);
+    EXPECT_EQ(block.records[0].size(), 3u);  // the old macro 2, now 1, in slot 0
+    EXPECT_EQ(sim_->Firmware().Memory().keyTable[4 * 3 + 1], 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Connections, MouseOnSim, testing::Values(kConnectionCable, kConnectionReceiver),
                          [](const auto& p) { return p.param == kConnectionReceiver ? "Receiver" : "Cable"; });
 
@@ -305,6 +409,11 @@ TEST(MouseReceiver, UnreachableMouseKeepsEditsInTheProfileOnly) {
         const MouseCommit c = mouse.SetReportRate(2);
         EXPECT_EQ(c.saved, 0);
         EXPECT_EQ(c.sent, kResultNoReply);
+        // Out of reach, the key data ends at once as "nothing to show".
+        MakeMacros(mouse.ProfileFolder(), {2});
+        const KeyDataResult data = mouse.SendKeyData();
+        EXPECT_EQ(data.r, 0);
+        EXPECT_NE(data.keyTable, kResultOk);
         EXPECT_EQ(sim.Firmware().Stats().frames, before);  // nothing reached the mouse
         EXPECT_EQ(CJsonFileUtil::ReadJsonFile(mouse.Profile().GetProfilePath())["Device"][0]["ReportStages"]
                       ["StageActive"]

@@ -181,4 +181,99 @@ TEST_F(MacroLibraryFiles, ImportCopiesBytesAndExportReturnsThem) {
     EXPECT_FALSE(library.Export(0, exported));  // macro 0 was never saved
 }
 
+TEST_F(MacroLibraryFiles, HandEditedIdsNeverReachOutsideTheFolder) {
+    // A file beside the device folder that the bad ids point at.
+    const std::string inner = folder_ + "/device";
+    std::filesystem::create_directory(inner);
+    const std::string victim = folder_ + "/victim.mac";
+    std::ofstream(victim) << R"({"Events": [{"Button": 4, "Action": "down", "Type": 10, "Delay": "1"}]})";
+    std::ofstream(inner + "/macro.config") << R"({"MacroInfo": [
+        {"MacroName": "up", "Guid": "../victim"},
+        {"MacroName": "abs", "Guid": ")" << folder_ << R"(/victim"},
+        {"MacroName": "dots", "Guid": ".."},
+        {"MacroName": "back", "Guid": "..\\victim"},
+        {"MacroName": "fine", "Guid": "2025_01_02_09_05_03_007"},
+        {"MacroName": "none", "Guid": 5},
+        "not an object",
+        {"MacroName": "bytes", "Guid": "a)" << '\xff' << R"("}]})";
+
+    CMacroLibrary library(inner);
+    ASSERT_EQ(library.Load().size(), 8u);
+    EXPECT_EQ(library.RepairedIds(), 5u);
+    EXPECT_FALSE(library.RepairWriteFailed());
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(CMacroLibrary::IsPlainId(library.Entries()[i].guid)) << library.Entries()[i].guid;
+        EXPECT_EQ(library.ReadEvents(static_cast<int>(i)).size(), 0u);  // the victim is not read
+    }
+    EXPECT_EQ(library.Entries()[4].guid, "2025_01_02_09_05_03_007");
+    EXPECT_EQ(library.Entries()[5].guid, "");  // an empty id stays: saving refuses it
+    EXPECT_EQ(library.MacroFilePath(5), "");
+    std::vector<MacroRow> rows{{"1", EventText(1, 1, "up", "0")}};
+    EXPECT_EQ(library.Save(5, rows), -1);
+    // The mended index was written back: a reload sees the same fresh ids.
+    CMacroLibrary reloaded(inner);
+    reloaded.Load();
+    EXPECT_EQ(reloaded.RepairedIds(), 0u);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(reloaded.Entries()[i].guid, library.Entries()[i].guid) << i;
+
+    ASSERT_EQ(library.Save(0, rows), 0);
+    EXPECT_EQ(library.MacroFilePath(0).rfind(inner + "/", 0), 0u);
+    for (int i = 3; i >= 0; --i) EXPECT_TRUE(library.Delete(i));
+    EXPECT_TRUE(std::filesystem::exists(victim));
+    EXPECT_FALSE(library.Export(0, folder_ + "/out.mac"));  // "fine" has no file
+}
+
+TEST_F(MacroLibraryFiles, ADeletedEntryKeepsAFileAnotherEntryShares) {
+    std::ofstream(folder_ + "/macro.config")
+        << R"({"MacroInfo": [{"MacroName": "a", "Guid": "same"}, {"MacroName": "b", "Guid": "same"}]})";
+    std::ofstream(folder_ + "/same.mac") << R"({"Events": []})";
+    CMacroLibrary library(folder_);
+    library.Load();
+    ASSERT_TRUE(library.Delete(0));
+    EXPECT_TRUE(std::filesystem::exists(folder_ + "/same.mac"));
+    ASSERT_TRUE(library.Delete(0));
+    EXPECT_FALSE(std::filesystem::exists(folder_ + "/same.mac"));
+}
+
+TEST(MacroFileCheck, RefusesWhatTheDeviceCouldNotBeGiven) {
+    const char* good = R"({"Button": 4, "Action": "down", "Type": 10, "Delay": "300"})";
+    struct Case {
+        std::string text;
+        const char* reason;  // empty: accepted
+    } cases[] = {
+        {std::string(R"({"Events": [)") + good + R"(, {"Button": 1, "Action": "up", "Type": 1, "Delay": 0}]})", ""},
+        {R"({"Events": []})", ""},
+        {R"({"Events": [{"Button": 0, "Action": "up", "Type": 5, "Delay": 65535}]})", ""},
+        {"not json", "not a JSON document"},
+        {"[1, 2]", "not a JSON object"},
+        {R"({"MacroName": "x"})", "it has no \"Events\" array"},
+        {R"({"Events": {"0": 1}})", "it has no \"Events\" array"},
+        {R"({"Events": [7]})", "event 0: not an object"},
+        {std::string(R"({"Events": [)") + good + R"(, {"Action": "up", "Type": 1, "Delay": "0"}]})",
+         "event 1: \"Button\" must be an integer 0-255"},
+        {R"({"Events": [{"Button": 256, "Action": "up", "Type": 1, "Delay": "0"}]})", "\"Button\" must be"},
+        {R"({"Events": [{"Button": "4", "Action": "up", "Type": 1, "Delay": "0"}]})", "\"Button\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "press", "Type": 1, "Delay": "0"}]})", "\"Action\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 6, "Delay": "0"}]})", "\"Type\" must be 1-5, 9 or 10"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1.5, "Delay": "0"}]})", "\"Type\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1, "Delay": "65536"}]})", "\"Delay\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1, "Delay": "99999999999999999999"}]})", "\"Delay\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1, "Delay": -1}]})", "\"Delay\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1, "Delay": " 12"}]})", "\"Delay\" must be"},
+        {R"({"Events": [{"Button": 4, "Action": "up", "Type": 1}]})", "\"Delay\" must be"},
+    };
+    for (const Case& c : cases) {
+        std::string reason;
+        const bool ok = CMacroLibrary::CheckMacroDocument(CJsonFileUtil::ParseJson(c.text), 64, reason);
+        EXPECT_EQ(ok, std::string(c.reason).empty()) << c.text << ": " << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.text << ": " << reason;
+    }
+    Json::Value many(Json::objectValue);
+    for (int i = 0; i < 65; ++i) many["Events"].append(CJsonFileUtil::ParseJson(good));
+    std::string reason;
+    EXPECT_FALSE(CMacroLibrary::CheckMacroDocument(many, 64, reason));
+    EXPECT_EQ(reason, "65 events, more than 64");
+    EXPECT_TRUE(CMacroLibrary::CheckMacroDocument(many, 65, reason));
+}
+
 }  // namespace
