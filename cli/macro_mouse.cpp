@@ -64,13 +64,7 @@ CZentrelMouseDevice* ReadMouse(const MacroContext& c, DiscoverySession& session,
         std::fprintf(c.err, "r730ctl: %s: cannot open the mouse (permission?)\n", c.Name().c_str());
         return nullptr;
     }
-    mouse->LoadLibraries();
-    // The profile the list has selected (without a readable list: the default name).
-    std::string listError;
-    const std::string profile = SelectedProfileFileName("mouse", listError);
-    if (!profile.empty()) mouse->SetProfileFileName(profile);
-    const int read = mouse->ReadMouse();
-    mouse->StopLightingThread();
+    const int read = ReadMouseWithSelectedProfile(*mouse);
     if (read != kResultOk) {
         std::fprintf(c.err, "r730ctl: %s: cannot read the mouse: %s (result %d)\n", c.Name().c_str(),
                      ResultText(read, "mouse").c_str(), read);

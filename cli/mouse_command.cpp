@@ -97,18 +97,7 @@ int RunMouseCommand(int argc, char** argv, int first, std::FILE* out, std::FILE*
         std::fprintf(err, "r730ctl: cannot open the mouse (permission?)\n");
         return 1;
     }
-    // As when the link opens in the application: take-over, key table,
-    // profile and settings. The preview lighting is of no use here.
-    mouse->LoadLibraries();
-    {
-        std::string listError;
-        // The profile the list has selected; without a readable list the
-        // default name stays, and the save of the edit reports the folder.
-        const std::string profile = SelectedProfileFileName("mouse", listError);
-        if (!profile.empty()) mouse->SetProfileFileName(profile);
-    }
-    const int read = mouse->ReadMouse();
-    mouse->StopLightingThread();
+    const int read = ReadMouseWithSelectedProfile(*mouse);
     if (read != kResultOk) {
         std::fprintf(err, "r730ctl: mouse %s: cannot read the mouse: %s (result %d)\n",
                      r.name.c_str(), AnswerText(read).c_str(), read);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "devices/zentrel_mouse_device.h"
 #include "link/supported_devices.h"
 #include "profiles/data_folders.h"
 #include "profiles/profile_list.h"
@@ -53,4 +54,14 @@ std::string SelectedProfileFileName(const std::string& kind, std::string& error)
     if (!OpenProfileList(kind, list, error))
         return "";
     return list.SelectedProfileId();
+}
+
+int ReadMouseWithSelectedProfile(CZentrelMouseDevice& mouse) {
+    mouse.LoadLibraries();
+    std::string error;
+    const std::string profile = SelectedProfileFileName("mouse", error);
+    if (!profile.empty()) mouse.SetProfileFileName(profile);
+    const int read = mouse.ReadMouse();
+    mouse.StopLightingThread();
+    return read;
 }

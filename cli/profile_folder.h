@@ -5,6 +5,7 @@
 
 #include <string>
 
+class CZentrelMouseDevice;
 class ProfileList;
 
 // kind: "mouse", "keyboard", "mousepad", "headset". False, with a message in
@@ -14,3 +15,9 @@ bool OpenProfileList(const std::string& kind, ProfileList& list, std::string& er
 // The identifier of the kind's selected profile, the device's profile file
 // name (without ".Json"); "" after a message in error.
 std::string SelectedProfileFileName(const std::string& kind, std::string& error);
+
+// Reads the mouse as the application does when its link opens (take-over, key
+// table, the profile the list has selected, settings), without the preview
+// lighting. Without a readable list the default profile name stays (the save
+// of an edit then reports the folder). Returns ReadMouse's result.
+int ReadMouseWithSelectedProfile(CZentrelMouseDevice& mouse);
