@@ -1,6 +1,7 @@
 #include "shell/mouse_page.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +265,16 @@ bool MousePage::HandleNotify(const Notification& n) {
     const QString prefix = NamePrefix(name);
     const int index = NameIndex(name);
     const auto stage = static_cast<size_t>(index);
+    if (n.type == "click" && prefix == "DPI_color_option_" && index >= 0 && index < kPageStages) {
+        // The stage's colour: picked, shown, stored in the stage and written.
+        const Rgb old = state_.stages[stage].colour;
+        const QColor picked = QColorDialog::getColor(QColor(old.r, old.g, old.b), window());
+        if (!picked.isValid()) return true;
+        const Rgb colour{static_cast<uint8_t>(picked.red()), static_cast<uint8_t>(picked.green()),
+                         static_cast<uint8_t>(picked.blue())};
+        Edit([stage, colour](CZentrelMouseDevice& m) { return m.SetStageColour(stage, colour); });
+        return true;
+    }
     if (n.type == "selectchanged") {
         auto* b = qobject_cast<QAbstractButton*>(n.sender.data());
         const bool on = b && b->isChecked();
