@@ -235,3 +235,43 @@ TEST_F(MainWindowTest, ProfileBarAddsAndAppliesOnlyTheLastQuickPick) {
 }
 
 }  // namespace
+
+namespace {
+
+// A mouse that another host has taken over answers with a host flag the
+// program does not own: the error notice appears, and "Reconnect" takes the
+// mouse back and reads it.
+TEST_F(MainWindowTest, DeviceErrorNoticeAndReconnect) {
+    std::vector<SimDeviceSpec> specs;
+    std::string error;
+    ASSERT_TRUE(ParseSimulateList("mouse", specs, error)) << error;
+    world_ = std::make_unique<SimWorld>(std::move(specs));
+    SimFirmware& firmware = world_->Device(SimKind::Mouse)->Firmware();
+    SimMemory memory = firmware.Memory();
+    memory.info[7] = 2;
+    firmware.SetMemory(memory);
+    ASSERT_TRUE(world_->PlugAll());
+    hub_->Start();
+    ASSERT_TRUE(WaitFor([&] { return Visible("Error_device_Link"); }, 8000));
+    EXPECT_EQ(firmware.Memory().info[7], 2);  // not taken over behind the user's back
+
+    auto* reconnect = window_->Root()->findChild<QAbstractButton*>("errordevice_connect_btn");
+    ASSERT_NE(reconnect, nullptr);
+    reconnect->click();
+    ASSERT_TRUE(WaitFor([&] { return MouseShown(); }, 8000));
+    EXPECT_EQ(firmware.Memory().info[7], 1);
+    EXPECT_FALSE(Visible("Error_device_Link"));
+}
+
+// Without a tray to come back from, closing never hides the window.
+TEST_F(MainWindowTest, CloseWithoutTrayMinimisesInsteadOfHiding) {
+    hub_->Start();
+    ASSERT_TRUE(WaitFor([&] { return window_->isVisible(); }));
+    ASSERT_FALSE(window_->HasTray());
+    window_->Root()->findChild<QAbstractButton*>("closebtn")->click();
+    Pump(50);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(window_->isMinimized());
+}
+
+}  // namespace
