@@ -9,7 +9,7 @@ packages=(
   libudev-dev libjsoncpp-dev
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-tools-dev qt6-svg-dev libqt6opengl6-dev qt6-l10n-tools
-  libqt6svg6 qt6-qpa-plugins python3 xvfb xauth
+  libqt6svg6 qt6-qpa-plugins python3 xvfb xauth xdotool
   qemu-system-x86 linux-image-amd64 busybox-static
 )
 
