@@ -7,9 +7,12 @@
 
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -100,6 +103,17 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Sessions without a runtime folder (root on a console, ssh): take the
+    // private one Qt would take, without its warning.
+    if (!getenv("XDG_RUNTIME_DIR")) {
+        const std::string runtime = "/tmp/runtime-" + std::to_string(getuid());
+        struct stat st {};
+        const bool made = mkdir(runtime.c_str(), 0700) == 0;
+        // A folder someone else made there is not taken.
+        if (made || (errno == EEXIST && lstat(runtime.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                     st.st_uid == getuid() && (st.st_mode & 0077) == 0))
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
