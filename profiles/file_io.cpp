@@ -212,3 +212,12 @@ int WriteFileAtomically(const std::string& path, const std::string& text) {
     SyncFolder(folder);
     return 0;
 }
+
+bool IsPlainFileName(std::string_view name, size_t maxBytes) {
+    if (name.empty() || name.size() > maxBytes || name == "." || name == "..") return false;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) return false;
+    }
+    return true;
+}

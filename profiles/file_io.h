@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Files larger than this read as unreadable.
 inline constexpr size_t kMaxDataFileSize = 16u * 1024u * 1024u;
@@ -22,3 +23,9 @@ int ReadWholeFile(const std::string& path, std::string& text);
 // On failure the temporary file is removed, the old file is left as it was and
 // the errno value of the failing step is returned (0: done).
 int WriteFileAtomically(const std::string& path, const std::string& text);
+
+// True when name can name a file directly inside a folder: not empty, at most
+// maxBytes long, not "." or "..", and without a path separator or a control
+// character. Identifiers read from the program's files are checked with it
+// before they become part of a path.
+bool IsPlainFileName(std::string_view name, size_t maxBytes);

@@ -29,13 +29,8 @@ std::string CMacroLibrary::MacroFilePath(int index) const {
 }
 
 bool CMacroLibrary::IsPlainId(std::string_view id) {
-    if (id.empty() || id.size() > kMaxIdBytes || id == "." || id == "..")
+    if (!IsPlainFileName(id, kMaxIdBytes))
         return false;
-    for (char c : id) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
-            return false;
-    }
     // Not valid UTF-8: the index writer would store another text, and the
     // entry would lose its file at the next write.
     const std::string text(id);

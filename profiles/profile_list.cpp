@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <set>
 
+#include "profiles/file_io.h"
 #include "profiles/json_file_util.h"
 #include "profiles/text_helpers.h"
 
@@ -64,16 +65,7 @@ bool HasForbiddenCharacter(std::string_view name) {
     return name.find_first_of("<>:\" /\\|?#%&*=") != std::string_view::npos;
 }
 
-bool IsPlainProfileId(std::string_view id) {
-    if (id.empty() || id.size() > kMaxIdBytes || id == "." || id == "..")
-        return false;
-    for (char c : id) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
-            return false;
-    }
-    return true;
-}
+bool IsPlainProfileId(std::string_view id) { return IsPlainFileName(id, kMaxIdBytes); }
 
 std::string MessageForAddResult(int result) {
     return result == kAddListFull ? kMessageListFull : "";

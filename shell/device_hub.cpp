@@ -169,15 +169,13 @@ void DeviceHub::RunEntryTimer(CZentrelUSBDevice* device, int timerId) {
                     }
                     if (!entryVisible_[device]) ShowEntry(*device, true);
                 }
-                device->ReadAll();
-                RequestMouseState(device);
+                device->ReadAll();  // shows its settings on the page when read
                 if (device->ThroughReceiver()) emit armTimer(device, kTimerWirelessStatus, 2000);
                 if (device->Wireless()) emit armTimer(device, kTimerPowerStatus, 50);
                 return;
             }
             case kTimerSync:
-                if (link.Opened()) device->ReadActiveProfile();
-                RequestMouseState(device);
+                if (link.Opened()) device->ReadActiveProfile();  // shows what it read
                 return;
             case kTimerPowerStatus:
                 if (!link.Opened() || !device->Wireless()) return;

@@ -199,7 +199,6 @@ void CMainWnd::ShowDevice(CZentrelUSBDevice* device) {
     if (device) {
         if (QWidget* page = devicePages_.value(device); page && pages_) pages_->setCurrentWidget(page);
         hub_.SetPageVisible(device, true);
-        if (MousePageOf(device)) hub_.RequestMouseState(device);
         emit pageShown(device);
     }
     deviceErrorShown_ = false;
@@ -317,12 +316,10 @@ void CMainWnd::RestoreDefaults() {
     if (!device) return;
     if (ShowMessageWindow(this, {}, "message_text_22", 96, true, kMessageOkCancel) != 1) return;
     if (current_ != device) return;  // the device left while the question was open
-    DeviceHub* hub = &hub_;
-    hub_.Post([device, hub] {
-        device->RestoreDefaults();
+    hub_.Post([device] {
+        device->RestoreDefaults();  // shows the defaults on the page
         device->SendKeyAssignments();
         device->SendSettings(0, 0);
-        hub->RequestMouseState(device);
     });
 }
 

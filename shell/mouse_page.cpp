@@ -213,13 +213,13 @@ void MousePage::ApplyProfile(int index) {
     DeviceHub* hub = &hub_;
     QPointer<MousePage> page(this);
     bar_->SetReady(false);
+    // Loading the profile shows it on the page (the device asks for it).
     hub_.Post([mouse, hub, page, index] {
         ProfileList list;
         OpenDeviceProfileList(*mouse, list);
         const ProfileApplyResult r = ApplyPickedProfile(list, index, *mouse);
         const KeyDataMessage message =
             MessageForKeyData(r.applied ? r.keyData : 0, KeyDataPath::kProfile, mouse->InfoBlock()[18]);
-        hub->RequestMouseState(mouse);
         QMetaObject::invokeMethod(hub, [page, message, keyData = r.keyData] {
             if (page) page->ProfileDone(keyData, message);
         }, Qt::QueuedConnection);
@@ -233,6 +233,7 @@ void MousePage::ReloadProfile() {
     DeviceHub* hub = &hub_;
     QPointer<MousePage> page(this);
     bar_->SetReady(false);
+    // Loading the profile shows it on the page (the device asks for it).
     hub_.Post([mouse, hub, page] {
         mouse->LoadSelectedProfile();
         mouse->OnMacrosChanged();
@@ -241,7 +242,6 @@ void MousePage::ReloadProfile() {
         const int keyData = mouse->SendKeyData().r;
         const KeyDataMessage message = MessageForKeyData(keyData, KeyDataPath::kProfile, mouse->InfoBlock()[18]);
         mouse->SendKeyAssignments();
-        hub->RequestMouseState(mouse);
         QMetaObject::invokeMethod(hub, [page, keyData, message] {
             if (page) page->ProfileDone(keyData, message);
         }, Qt::QueuedConnection);

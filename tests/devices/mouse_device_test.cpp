@@ -14,6 +14,7 @@
 #include "profiles/json_file_util.h"
 #include "profiles/macro_library.h"
 #include "sim/sim_device.h"
+#include "tests/devices/test_mouse.h"
 
 namespace {
 
@@ -126,18 +127,8 @@ protected:
         sim_ = std::make_unique<SimulatedDevice>(SimKind::Mouse, options);
         mouse_ = std::make_unique<CZentrelMouseDevice>();
         mouse_->SetEvents(&events_);
-        mouse_->SetFolderName("mouse");
-        mouse_->SetLibraryName("ozmar_light");
-        mouse_->SetLibraryRow(1);
-        mouse_->SetLedCount(15);
-        mouse_->SetKeyCount(11);
-        mouse_->SetWireless(true);
-        mouse_->LoadLibraries();
+        SetUpTestMouse(*mouse_);
         DeviceLink& link = mouse_->CommandLink();
-        LinkTimeouts t;
-        t.wiredMs = t.receiverMs = 300;
-        t.pauseBeforeReadMs = 1;
-        link.SetTimeouts(t);
         std::lock_guard io(link.IoLock());
         if (GetParam() == kConnectionReceiver) {
             receiver_ = std::make_unique<SimulatedReceiver>(*sim_);

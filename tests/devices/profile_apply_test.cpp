@@ -19,6 +19,7 @@
 #include "profiles/json_file_util.h"
 #include "profiles/profile_list.h"
 #include "sim/sim_device.h"
+#include "tests/devices/test_mouse.h"
 
 namespace {
 
@@ -56,18 +57,8 @@ class ProfileApplyOnSim : public testing::Test {
         setenv("XDG_DATA_HOME", folder, 1);
         sim_ = std::make_unique<SimulatedDevice>(SimKind::Mouse, SimOptions{});
         mouse_ = std::make_unique<CZentrelMouseDevice>();
-        mouse_->SetFolderName("mouse");
-        mouse_->SetLibraryName("ozmar_light");
-        mouse_->SetLibraryRow(1);
-        mouse_->SetLedCount(15);
-        mouse_->SetKeyCount(11);
-        mouse_->SetWireless(true);
-        mouse_->LoadLibraries();
+        SetUpTestMouse(*mouse_);
         DeviceLink& link = mouse_->CommandLink();
-        LinkTimeouts t;
-        t.wiredMs = t.receiverMs = 300;
-        t.pauseBeforeReadMs = 1;
-        link.SetTimeouts(t);
         {
             std::lock_guard io(link.IoLock());
             ASSERT_TRUE(sim_->PlugCable());
